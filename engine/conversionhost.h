@@ -1,0 +1,28 @@
+#ifndef ENGINE_CONVERSIONHOST_H_
+#define ENGINE_CONVERSIONHOST_H_
+
+#include <cstddef>
+#include <string>
+
+// What ConvertProject needs from the window. Texts are file bytes, unchanged:
+// the progress list is also the work list, so an item must come back from
+// ProgressItem exactly as it went in.
+class ConversionHost {
+ public:
+  virtual ~ConversionHost() = default;
+  virtual void ClearProgress() = 0;
+  virtual void AddProgress(const std::string& text) = 0;  // appends one item
+  virtual size_t ProgressCount() = 0;
+  virtual std::string ProgressItem(size_t i) = 0;  // i counts from 0
+  virtual void SetProgressItem(size_t i, const std::string& text) = 0;
+  virtual void SelectProgress(size_t i) = 0;  // highlights and scrolls to it
+  // Modal box with an information icon and OK.
+  virtual void ShowInfo(const std::string& text) = 0;
+  // Modal box with an information icon, OK and Cancel; true: OK chosen.
+  virtual bool AskOkCancel(const std::string& text) = 0;
+  virtual void SetWindowEnabled(bool yes) = 0;
+  virtual void Repaint() = 0;     // paints the window before returning
+  virtual void PumpEvents() = 0;  // processes the events waiting, returns
+};
+
+#endif  // ENGINE_CONVERSIONHOST_H_

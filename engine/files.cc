@@ -1,0 +1,82 @@
+#include "engine/files.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+void ThrowFileError(const char* operation, const std::string& path, int err) {
+  throw std::filesystem::filesystem_error(
+      operation, std::filesystem::path(path),
+      std::error_code(err, std::generic_category()));
+}
+
+InputFile::InputFile(FileSystem& fs, const std::string& path)
+    : fs_(fs), path_(path) {
+  if (int err = fs_.OpenRead(path_, &fd_)) ThrowFileError("open", path_, err);
+}
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) fs_.Close(fd_);
+}
+
+size_t InputFile::Read(char* buf, size_t n) {
+  size_t got = 0;
+  if (int err = fs_.Read(fd_, buf, n, &got)) ThrowFileError("read", path_, err);
+  return got;
+}
+
+void InputFile::Close() {
+  const int fd = fd_;
+  fd_ = -1;
+  if (int err = fs_.Close(fd)) ThrowFileError("close", path_, err);
+}
+
+OutputFile::OutputFile(FileSystem& fs, const std::string& path,
+                       unsigned permissions)
+    : fs_(fs), path_(path) {
+  if (int err = fs_.OpenWrite(path_, permissions, &fd_)) {
+    ThrowFileError("open", path_, err);
+  }
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) fs_.Close(fd_);
+}
+
+void OutputFile::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    size_t put = 0;
+    int err = fs_.Write(fd_, bytes.data(), bytes.size(), &put);
+    // A write that makes no progress and names no cause is a full device.
+    if (err == 0 && put == 0) err = ENOSPC;
+    if (err != 0) ThrowFileError("write", path_, err);
+    bytes.remove_prefix(put);
+  }
+}
+
+void OutputFile::Close() {
+  const int fd = fd_;
+  fd_ = -1;
+  if (int err = fs_.Close(fd)) ThrowFileError("close", path_, err);
+}
+
+FileSystem::Status StatFile(FileSystem& fs, const std::string& path) {
+  FileSystem::Status status;
+  if (int err = fs.Stat(path, &status)) ThrowFileError("stat", path, err);
+  return status;
+}
+
+std::string ReadWholeFile(FileSystem& fs, const std::string& path) {
+  InputFile in(fs, path);
+  std::string text;
+  constexpr size_t kChunk = 1 << 16;
+  for (;;) {
+    const size_t old_size = text.size();
+    text.resize(old_size + kChunk);
+    const size_t got = in.Read(text.data() + old_size, kChunk);
+    text.resize(old_size + got);
+    if (got == 0) break;
+  }
+  in.Close();
+  return text;
+}

@@ -1,0 +1,54 @@
+#ifndef ENGINE_FILES_H_
+#define ENGINE_FILES_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "engine/filesystem.h"
+
+// The error every failing file operation ends in: the platform's error
+// number, its text and the path involved.
+[[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
+                                 int err);
+
+// An open input file. Reading past the end returns 0.
+class InputFile {
+ public:
+  InputFile(FileSystem& fs, const std::string& path);
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();  // closes quietly if Close was not reached
+
+  size_t Read(char* buf, size_t n);
+  void Close();
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  int fd_ = -1;
+};
+
+// An open output file, created or emptied when opened.
+class OutputFile {
+ public:
+  OutputFile(FileSystem& fs, const std::string& path, unsigned permissions);
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  void Write(std::string_view bytes);
+  // A close can report a write that failed late (a full disk, a network
+  // share), so it is checked like any write.
+  void Close();
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  int fd_ = -1;
+};
+
+FileSystem::Status StatFile(FileSystem& fs, const std::string& path);
+std::string ReadWholeFile(FileSystem& fs, const std::string& path);
+
+#endif  // ENGINE_FILES_H_

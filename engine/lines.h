@@ -1,0 +1,59 @@
+#ifndef ENGINE_LINES_H_
+#define ENGINE_LINES_H_
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// How a file's lines end. Files written by the development environment end
+// their lines in CR LF, and there a CR alone ends a line too while a lone LF
+// is an ordinary byte. Files kept in version control often hold LF only; for
+// those LF is the line end, so that a rewrite changes only converted lines.
+enum class LineEnds { kCr, kLf };
+
+// kLf for text holding at least one LF and no CR at all, else kCr.
+LineEnds LineEndsOf(bool has_cr, bool has_lf);
+std::string_view Terminator(LineEnds ends);  // what a written line ends with
+
+// Reads lines from a byte stream, buffered; memory grows with the longest
+// line, never with the stream. The terminator is not part of a line; the last
+// line needs none.
+class SourceReader {
+ public:
+  // Fills up to n bytes of buf; 0 means the stream has ended.
+  using Refill = std::function<size_t(char* buf, size_t n)>;
+
+  SourceReader(Refill refill, LineEnds ends);
+
+  bool AtEnd();  // true when no byte remains
+  void ReadLine(std::string& s);
+
+ private:
+  bool Fill();  // false at the end of the stream
+
+  Refill refill_;
+  LineEnds ends_;
+  std::vector<char> buf_;
+  size_t pos_ = 0;
+  size_t len_ = 0;
+};
+
+// Writes lines, each followed by its terminator, buffered.
+class TargetWriter {
+ public:
+  using Sink = std::function<void(std::string_view bytes)>;
+
+  TargetWriter(Sink sink, LineEnds ends);
+
+  void WriteLine(std::string_view s);
+  void Flush();  // hands every buffered byte to the sink
+
+ private:
+  Sink sink_;
+  std::string_view terminator_;
+  std::string buf_;
+};
+
+#endif  // ENGINE_LINES_H_

@@ -1,0 +1,79 @@
+#include "engine/listedname.h"
+
+#include <cerrno>
+#include <vector>
+
+#include "engine/files.h"
+#include "engine/text.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool HasDriveLetter(const std::string& fn) {
+  return fn.size() >= 2 && fn[1] == ':' &&
+         ((fn[0] >= 'A' && fn[0] <= 'Z') || (fn[0] >= 'a' && fn[0] <= 'z'));
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::vector<std::string> Components(const std::string& fn) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : fn) {
+    if (IsSeparator(c)) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part.push_back(c);
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+// The entry of folder equal to name with case ignored, when exactly one is.
+bool FindFolded(FileSystem& fs, const std::string& folder,
+                const std::string& name, std::string* found) {
+  std::vector<std::string> entries;
+  if (fs.ListDir(folder.empty() ? "." : folder, &entries) != 0) return false;
+  int matches = 0;
+  for (const std::string& entry : entries) {
+    if (EqualsIgnoreCase(entry, name)) {
+      *found = entry;
+      ++matches;
+    }
+  }
+  return matches == 1;
+}
+
+}  // namespace
+
+std::string ResolveListedName(const std::string& pth, const std::string& fn,
+                              FileSystem& fs) {
+  const bool absolute = !fn.empty() && IsSeparator(fn[0]);
+  const std::string base = absolute ? "/" : pth;
+  std::string wanted = base;  // the name as written, for the error report
+  for (const std::string& part : Components(fn)) wanted = Join(wanted, part);
+  if (HasDriveLetter(fn)) ThrowFileError("open", fn, ENOENT);
+
+  std::string path = base;
+  for (const std::string& part : Components(fn)) {
+    std::string next = Join(path, part);
+    if (part != "." && part != ".." &&
+        StatFile(fs, next).kind == FileSystem::Kind::kMissing) {
+      std::string entry;
+      if (!FindFolded(fs, path, part, &entry)) {
+        ThrowFileError("open", wanted, ENOENT);
+      }
+      next = Join(path, entry);
+    }
+    path = std::move(next);
+  }
+  if (path.empty() || path == base) ThrowFileError("open", wanted, ENOENT);
+  return path;
+}

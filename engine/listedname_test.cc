@@ -1,0 +1,62 @@
+#include "engine/listedname.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/testing.h"
+
+namespace {
+
+class ResolveListedNameTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  FileSystem& fs = DefaultFileSystem();
+
+  int ErrorFor(const std::string& pth, const std::string& fn) {
+    try {
+      ResolveListedName(pth, fn, fs);
+    } catch (const std::filesystem::filesystem_error& e) {
+      return e.code().value();
+    }
+    return 0;
+  }
+};
+
+TEST_F(ResolveListedNameTest, TakesBackslashesAsFolders) {
+  dir.Write("p/Forms/Main.frm", "");
+  EXPECT_EQ(dir / "p/Forms/Main.frm",
+            ResolveListedName(dir / "p", "Forms\\Main.frm", fs));
+  EXPECT_EQ(dir / "p/Forms/Main.frm",
+            ResolveListedName(dir / "p/", "Forms\\\\Main.frm", fs));
+}
+
+TEST_F(ResolveListedNameTest, PrefersTheExactNameAndElseTheOneCaseVariant) {
+  dir.Write("p/main.frm", "");
+  dir.Write("p/Main.frm", "");
+  dir.Write("p/forms/other.FRM", "");
+  EXPECT_EQ(dir / "p/Main.frm", ResolveListedName(dir / "p", "Main.frm", fs));
+  EXPECT_EQ(dir / "p/forms/other.FRM",
+            ResolveListedName(dir / "p", "FORMS\\Other.frm", fs));
+  // Two entries differ only in case: neither is taken for a third spelling.
+  EXPECT_EQ(ENOENT, ErrorFor(dir / "p", "MAIN.FRM"));
+}
+
+TEST_F(ResolveListedNameTest, ResolvesAbsoluteNamesWhereTheyStand) {
+  dir.Write("elsewhere/a.frm", "");
+  EXPECT_EQ(dir / "elsewhere/a.frm",
+            ResolveListedName(dir / "p", dir / "elsewhere/a.frm", fs));
+  std::string windows_style = dir / "elsewhere\\A.FRM";
+  EXPECT_EQ(dir / "elsewhere/a.frm",
+            ResolveListedName(dir / "p", windows_style, fs));
+}
+
+TEST_F(ResolveListedNameTest, MissingNamesAndDriveLettersAreNotFound) {
+  dir.Write("C:/a.frm", "");  // a folder that happens to be called "C:"
+  EXPECT_EQ(ENOENT, ErrorFor(dir.path(), "C:\\a.frm"));
+  EXPECT_EQ(ENOENT, ErrorFor(dir.path(), "nothing.frm"));
+  EXPECT_EQ(ENOENT, ErrorFor(dir.path(), "a.frm\r\nForm=b.frm"));
+  EXPECT_EQ(ENOENT, ErrorFor(dir.path(), ""));
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// The machine's file system through POSIX calls. This is the one file of the
+// engine that speaks to the operating system directly.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "engine/filesystem.h"
+
+namespace {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  int OpenRead(const std::string& path, int* fd) override {
+    *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return *fd < 0 ? errno : 0;
+  }
+
+  int OpenWrite(const std::string& path, unsigned permissions,
+                int* fd) override {
+    *fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                 static_cast<mode_t>(permissions));
+    return *fd < 0 ? errno : 0;
+  }
+
+  int Read(int fd, char* buf, size_t n, size_t* got) override {
+    for (;;) {
+      const ssize_t r = ::read(fd, buf, n);
+      if (r >= 0) {
+        *got = static_cast<size_t>(r);
+        return 0;
+      }
+      if (errno != EINTR) return errno;
+    }
+  }
+
+  int Write(int fd, const char* buf, size_t n, size_t* put) override {
+    for (;;) {
+      const ssize_t r = ::write(fd, buf, n);
+      if (r >= 0) {
+        *put = static_cast<size_t>(r);
+        return 0;
+      }
+      if (errno != EINTR) return errno;
+    }
+  }
+
+  int Close(int fd) override { return ::close(fd) == 0 ? 0 : errno; }
+
+  int Stat(const std::string& path, Status* status) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+      if (errno != ENOENT && errno != ENOTDIR) return errno;
+      *status = Status{};
+      return 0;
+    }
+    status->kind = S_ISREG(st.st_mode)   ? Kind::kRegular
+                   : S_ISDIR(st.st_mode) ? Kind::kDirectory
+                                         : Kind::kOther;
+    status->permissions = st.st_mode & 07777;
+    return 0;
+  }
+
+  int Access(const std::string& path, bool write) override {
+    return ::access(path.c_str(), write ? (R_OK | W_OK) : R_OK) == 0 ? 0
+                                                                     : errno;
+  }
+
+  int Rename(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+
+  int Remove(const std::string& path) override {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+  }
+
+  int ListDir(const std::string& path,
+              std::vector<std::string>* names) override {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) return errno;
+    names->clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names->push_back(name);
+    }
+    const int err = errno;
+    ::closedir(dir);
+    return err;
+  }
+};
+
+}  // namespace
+
+FileSystem& DefaultFileSystem() {
+  static PosixFileSystem fs;
+  return fs;
+}

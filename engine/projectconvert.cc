@@ -1,0 +1,159 @@
+#include "engine/projectconvert.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include "engine/backup.h"
+#include "engine/files.h"
+#include "engine/formconvert.h"
+#include "engine/lines.h"
+#include "engine/listedname.h"
+#include "engine/text.h"
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// Adds to names every entry key + name, where name runs from after the key
+// up to and including the next ext.
+void AddEntries(std::string_view text, std::string_view key,
+                std::string_view ext, std::vector<std::string>& names) {
+  size_t t = FindIgnoreCase(text, key);
+  while (t != std::string_view::npos) {
+    const size_t start = t + key.size();
+    if (start >= text.size() || text[start] != '"') {
+      const size_t e = FindIgnoreCase(text, ext, t);
+      if (e != std::string_view::npos) {
+        names.emplace_back(text.substr(start, e + ext.size() - start));
+      }
+    }
+    t = FindIgnoreCase(text, key, t + 1);
+  }
+}
+
+bool IsConvertible(std::string_view text, const Tables& tables) {
+  for (const ReplacementRow& row : tables.ProjTable) {
+    if (FindIgnoreCase(text, row.find) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
+// A file about to be backed up and rewritten: it must be a regular file we
+// may read and write, in a folder we may add its backup to, and its backup
+// name must not be taken by a folder.
+void CheckRewritable(FileSystem& fs, const std::string& path) {
+  const FileSystem::Kind kind = StatFile(fs, path).kind;
+  if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
+  if (kind == FileSystem::Kind::kDirectory) {
+    ThrowFileError("open", path, EISDIR);
+  }
+  if (kind != FileSystem::Kind::kRegular) ThrowFileError("open", path, EINVAL);
+  if (int err = fs.Access(path, true)) ThrowFileError("open", path, err);
+  const std::string folder = FolderOf(path);
+  if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
+  const std::string bak = path + ".bak";
+  if (StatFile(fs, bak).kind == FileSystem::Kind::kDirectory) {
+    ThrowFileError("open", bak, EISDIR);
+  }
+}
+
+// Keeps the window disabled while files are written, and enables it again
+// however the conversion ends.
+class WindowDisabled {
+ public:
+  explicit WindowDisabled(ConversionHost& host) : host_(host) {
+    host_.SetWindowEnabled(false);
+  }
+  WindowDisabled(const WindowDisabled&) = delete;
+  WindowDisabled& operator=(const WindowDisabled&) = delete;
+  ~WindowDisabled() { host_.SetWindowEnabled(true); }
+
+ private:
+  ConversionHost& host_;
+};
+
+}  // namespace
+
+std::vector<std::string> ListedFiles(std::string_view project_text) {
+  std::vector<std::string> names;
+  AddEntries(project_text, "Form=", ".frm", names);
+  AddEntries(project_text, "UserControl=", ".ctl", names);
+  return names;
+}
+
+void ConvertProject(const std::string& pth, bool interactive,
+                    const Tables& tables, ConversionHost& host,
+                    FileSystem& fs) {
+  host.ClearProgress();
+  const std::filesystem::path project(pth);
+  const std::string folder = project.parent_path().string();
+  const std::string name = project.filename().string();
+
+  std::string text = ReadWholeFile(fs, pth);
+  if (!IsConvertible(text, tables)) {
+    host.ShowInfo("Couldn't find any convertible controls in '" + name + "'." +
+                  std::string(kCrLf) + std::string(kCrLf) +
+                  "Conversion cancelled.");
+    return;
+  }
+  if (interactive &&
+      !host.AskOkCancel(
+          "Ready to convert '" + name + "' from Version 8 to 8c." +
+          std::string(kCrLf) + std::string(kCrLf) +
+          "The original files will be backed up in files with an additional "
+          "'.bak' extension." +
+          std::string(kCrLf) + std::string(kCrLf) +
+          "Press OK to proceed or Cancel if you changed your mind.")) {
+    return;
+  }
+  const LineEnds ends = LineEndsOf(text.find('\r') != std::string::npos,
+                                   text.find('\n') != std::string::npos);
+  ApplyTable(text, tables.ProjTable);
+
+  // Everything that will be written is checked first: a project stopped half
+  // way would no longer be recognised as convertible, and could not be
+  // finished by running the conversion again.
+  const std::vector<std::string> names = ListedFiles(text);
+  CheckRewritable(fs, pth);
+  for (const std::string& fn : names) {
+    CheckRewritable(fs, ResolveListedName(folder, fn, fs));
+  }
+
+  WindowDisabled disabled(host);
+  BackUp(fs, pth, pth + ".bak");
+  OutputFile out(fs, pth, 0666);
+  out.Write(text);
+  out.Write(Terminator(ends));
+  out.Close();
+
+  host.AddProgress(name + "... OK");
+  for (const std::string& fn : names) host.AddProgress(fn);
+  const size_t count = host.ProgressCount();
+  for (size_t k = 1; k < count; ++k) {
+    const FormOutcome outcome =
+        ConvertForm(folder, host.ProgressItem(k), tables, fs);
+    host.SelectProgress(k);
+    host.SetProgressItem(
+        k, host.ProgressItem(k) + (outcome == FormOutcome::kConverted
+                                       ? "... OK"
+                                       : "... already converted"));
+    host.Repaint();
+    host.PumpEvents();
+  }
+  if (interactive) {
+    host.ShowInfo(
+        "Project '" + name + "' has been converted from Version 8 to 8c." +
+        std::string(kCrLf) + std::string(kCrLf) +
+        "Copies of the original files were saved with a 'bak' extension in "
+        "case you want to restore the original project." +
+        std::string(kCrLf) + std::string(kCrLf) +
+        "You should now open the new project in VB and compile it to make "
+        "sure there are no syntax errors." +
+        std::string(kCrLf) + std::string(kCrLf));
+  }
+}

@@ -1,0 +1,28 @@
+#ifndef ENGINE_PROJECTCONVERT_H_
+#define ENGINE_PROJECTCONVERT_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/conversionhost.h"
+#include "engine/filesystem.h"
+#include "engine/tables.h"
+
+// The names of the form and user-control files that a project text lists,
+// forms first, each exactly as written: the text after "Form=" up to and
+// including the next ".frm" (after "UserControl=", ".ctl"), case ignored. An
+// entry whose value starts with a double quote names no file.
+std::vector<std::string> ListedFiles(std::string_view project_text);
+
+// Converts the project file pth and every form and user control it lists,
+// reporting through host. interactive asks before and reports after. Throws
+// std::filesystem::filesystem_error (errno, text and path) at the first
+// failing file operation; the host's window is enabled again by then. Every
+// listed file is checked before anything is written, so a project with a
+// missing or unwritable file is left untouched.
+void ConvertProject(const std::string& pth, bool interactive,
+                    const Tables& tables, ConversionHost& host,
+                    FileSystem& fs = DefaultFileSystem());
+
+#endif  // ENGINE_PROJECTCONVERT_H_

@@ -1,0 +1,269 @@
+#include "engine/projectconvert.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/testing.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const Tables kTables = InitTables();
+
+const char kProject8[] =
+    "Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0; tbln8.ocx";
+const char kProject8c[] =
+    "Object={e81f4c2a-6d07-4b93-a5c1-3f72b9e0d614}#8.0#0; tbln8c.ocx";
+const char kForm[] =
+    "Begin VB.Form f\r\n  Begin Tabulon80.Grid g\r\n  End\r\nEnd\r\n";
+const char kFormConverted[] =
+    "Begin VB.Form f\r\n  Begin Tabulon80c.Grid g\r\n  End\r\nEnd\r\n";
+const char kReady[] =
+    "AskOkCancel Ready to convert 'Demo.vbp' from Version 8 to 8c.\r\n\r\n"
+    "The original files will be backed up in files with an additional '.bak' "
+    "extension.\r\n\r\nPress OK to proceed or Cancel if you changed your mind.";
+const char kDone[] =
+    "ShowInfo Project 'Demo.vbp' has been converted from Version 8 to 8c.\r\n"
+    "\r\nCopies of the original files were saved with a 'bak' extension in "
+    "case you want to restore the original project.\r\n\r\nYou should now "
+    "open the new project in VB and compile it to make sure there are no "
+    "syntax errors.\r\n\r\n";
+const char kNothing[] =
+    "ShowInfo Couldn't find any convertible controls in 'Demo.vbp'.\r\n\r\n"
+    "Conversion cancelled.";
+
+// The host calls that convert the file listed as item k.
+Calls FileCalls(size_t k, const std::string& name,
+                const std::string& outcome = "... OK") {
+  const std::string i = std::to_string(k);
+  return {"ProgressItem " + i, "SelectProgress " + i,
+          "ProgressItem " + i, "SetProgressItem " + i + " " + name + outcome,
+          "Repaint",           "PumpEvents"};
+}
+
+Calls operator+(Calls a, const Calls& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+class ConvertProjectTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  RecordingHost host;
+
+  std::string project_text = std::string("Type=Exe\r\n") + kProject8 +
+                             "\r\nForm=frmMain.frm\r\n"
+                             "Form=Forms\\frmOrders.frm\r\n"
+                             "Module=modMain; modMain.bas\r\n"
+                             "UserControl=Controls\\ucTotals.ctl\r\n"
+                             "IconForm=\"frmMain\"\r\n";
+
+  void SetUp() override {
+    dir.Write("Demo/Demo.vbp", project_text);
+    dir.Write("Demo/frmMain.frm", kForm);
+    dir.Write("Demo/Forms/frmOrders.frm", kForm);
+    dir.Write("Demo/Controls/ucTotals.ctl", kForm);
+    dir.Write("Demo/modMain.bas", "Dim g As Tabulon80.Grid\r\n");
+  }
+
+  void Convert(bool interactive, FileSystem& fs = DefaultFileSystem()) {
+    ConvertProject(dir / "Demo/Demo.vbp", interactive, kTables, host, fs);
+  }
+
+  int ErrorOf(bool interactive, FileSystem& fs = DefaultFileSystem()) {
+    try {
+      Convert(interactive, fs);
+    } catch (const std::filesystem::filesystem_error& e) {
+      return e.code().value();
+    }
+    return 0;
+  }
+};
+
+TEST_F(ConvertProjectTest, ConvertsTheProjectAndEveryListedFileInOrder) {
+  const auto before = dir.Snapshot();
+  host.answers = {true};
+  Convert(true);
+  EXPECT_EQ(Calls({"ClearProgress", kReady, "SetWindowEnabled no",
+                   "AddProgress Demo.vbp... OK", "AddProgress frmMain.frm",
+                   "AddProgress Forms\\frmOrders.frm",
+                   "AddProgress Controls\\ucTotals.ctl", "ProgressCount"}) +
+                FileCalls(1, "frmMain.frm") +
+                FileCalls(2, "Forms\\frmOrders.frm") +
+                FileCalls(3, "Controls\\ucTotals.ctl") +
+                Calls({kDone, "SetWindowEnabled yes"}),
+            host.calls);
+
+  std::string converted = project_text;
+  converted.replace(converted.find(kProject8), strlen(kProject8), kProject8c);
+  EXPECT_EQ(converted + "\r\n", dir.Read("Demo/Demo.vbp"));
+  EXPECT_EQ(project_text, dir.Read("Demo/Demo.vbp.bak"));
+  for (const char* file : {"Demo/frmMain.frm", "Demo/Forms/frmOrders.frm",
+                           "Demo/Controls/ucTotals.ctl"}) {
+    EXPECT_EQ(kFormConverted, dir.Read(file)) << file;
+    EXPECT_EQ(kForm, dir.Read(std::string(file) + ".bak")) << file;
+  }
+  // Modules are not listed as forms and stay as they were.
+  EXPECT_EQ("Dim g As Tabulon80.Grid\r\n", dir.Read("Demo/modMain.bas"));
+  EXPECT_EQ(before.size() + 4, dir.Snapshot().size());
+}
+
+TEST_F(ConvertProjectTest, BatchRunAsksNothingAndReportsNothing) {
+  Convert(false);
+  EXPECT_EQ("SetWindowEnabled no", host.calls.at(1));
+  EXPECT_EQ("SetWindowEnabled yes", host.calls.back());
+  EXPECT_EQ("PumpEvents", host.calls.at(host.calls.size() - 2));
+  EXPECT_EQ(
+      Calls({"Demo.vbp... OK", "frmMain.frm... OK",
+             "Forms\\frmOrders.frm... OK", "Controls\\ucTotals.ctl... OK"}),
+      host.progress);
+}
+
+TEST_F(ConvertProjectTest, DeclinedConfirmationTouchesNothing) {
+  const auto before = dir.Snapshot();
+  host.answers = {false};
+  Convert(true);
+  EXPECT_EQ(Calls({"ClearProgress", kReady}), host.calls);
+  EXPECT_EQ(before, dir.Snapshot());
+}
+
+TEST_F(ConvertProjectTest, ProjectWithoutVersion8ControlsIsLeftAlone) {
+  for (bool interactive : {true, false}) {
+    dir.Write("Demo/Demo.vbp", "Type=Exe\r\nForm=frmMain.frm\r\n");
+    const auto before = dir.Snapshot();
+    host.calls.clear();
+    Convert(interactive);
+    EXPECT_EQ(Calls({"ClearProgress", kNothing}), host.calls);
+    EXPECT_EQ(before, dir.Snapshot());
+  }
+}
+
+TEST_F(ConvertProjectTest, SecondRunFindsNothingToConvert) {
+  Convert(false);
+  const auto after_first = dir.Snapshot();
+  host.calls.clear();
+  Convert(false);
+  EXPECT_EQ(Calls({"ClearProgress", kNothing}), host.calls);
+  EXPECT_EQ(after_first, dir.Snapshot());
+}
+
+TEST_F(ConvertProjectTest, MissingListedFileStopsBeforeAnythingIsWritten) {
+  dir.Write("Demo/Demo.vbp", project_text + "Form=Gone.frm\r\n");
+  const auto before = dir.Snapshot();
+  host.answers = {true};
+  try {
+    Convert(true);
+    FAIL() << "no error";
+  } catch (const std::filesystem::filesystem_error& e) {
+    EXPECT_EQ(ENOENT, e.code().value());
+    EXPECT_EQ(dir / "Demo/Gone.frm", e.path1().string());
+  }
+  EXPECT_EQ(Calls({"ClearProgress", kReady}), host.calls);
+  EXPECT_EQ(before, dir.Snapshot());
+}
+
+TEST_F(ConvertProjectTest, UnwritableFileOrFolderStopsBeforeAnything) {
+  const auto before = dir.Snapshot();
+  for (const std::string& locked :
+       {dir / "Demo/Controls", dir / "Demo/Forms/frmOrders.frm",
+        dir / "Demo/Demo.vbp", dir / "Demo"}) {
+    FaultyFileSystem fs;
+    fs.read_only = {locked};
+    host.calls.clear();
+    EXPECT_EQ(EACCES, ErrorOf(false, fs)) << locked;
+    EXPECT_EQ(Calls({"ClearProgress"}), host.calls);
+    EXPECT_EQ(before, dir.Snapshot());
+  }
+}
+
+TEST_F(ConvertProjectTest, ListedFolderOrBackupFolderStopsBeforeAnything) {
+  dir.Write("Demo/frmMain.frm.bak/x", "");
+  const auto before = dir.Snapshot();
+  EXPECT_EQ(EISDIR, ErrorOf(false));
+  EXPECT_EQ(before, dir.Snapshot());
+}
+
+TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {
+  // Every operation of the run fails in turn; the window always ends
+  // enabled and the error names a path.
+  FaultyFileSystem fs;
+  size_t failures = 0;
+  for (fs.fail_at = 1;; ++fs.fail_at) {
+    SetUp();
+    fs.operations = 0;
+    host.calls.clear();
+    host.enabled = true;
+    const int err = ErrorOf(false, fs);
+    if (err == 0) break;
+    ++failures;
+    EXPECT_EQ(EIO, err);
+    EXPECT_TRUE(host.enabled) << fs.fail_at;
+    // Every rewritten file has a backup of its original bytes.
+    for (const char* file : {"Demo/frmMain.frm", "Demo/Forms/frmOrders.frm",
+                             "Demo/Controls/ucTotals.ctl"}) {
+      if (dir.Read(file) != kForm) {
+        EXPECT_EQ(kForm, dir.Read(std::string(file) + ".bak")) << fs.fail_at;
+      }
+    }
+    if (dir.Read("Demo/Demo.vbp") != project_text) {
+      EXPECT_EQ(project_text, dir.Read("Demo/Demo.vbp.bak"));
+    }
+  }
+  EXPECT_GT(failures, 40u);
+}
+
+TEST_F(ConvertProjectTest, SharedOrRepeatedFormIsConvertedOnce) {
+  dir.Write("Demo/Demo.vbp", project_text + "Form=FRMMAIN.FRM\r\n");
+  Convert(false);
+  // Forms are listed before user controls.
+  EXPECT_EQ("FRMMAIN.FRM... already converted", host.progress.at(3));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/frmMain.frm"));
+  EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm.bak"));
+
+  dir.Write("Demo/Variant.vbp",
+            std::string(kProject8) + "\r\nForm=frmMain.frm\r\n");
+  ConvertProject(dir / "Demo/Variant.vbp", false, kTables, host);
+  EXPECT_EQ("frmMain.frm... already converted", host.progress.at(1));
+  EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm.bak"));
+}
+
+TEST_F(ConvertProjectTest, LfProjectFileEndsWithLf) {
+  dir.Write("Demo/Demo.vbp", std::string(kProject8) + "\nForm=frmMain.frm\n");
+  Convert(false);
+  EXPECT_EQ(std::string(kProject8c) + "\nForm=frmMain.frm\n\n",
+            dir.Read("Demo/Demo.vbp"));
+}
+
+TEST_F(ConvertProjectTest, ListsEntriesBeyondSixteenBitPositions) {
+  std::string big = project_text;
+  while (big.size() < 70000) big += "Module=modX; modX.bas\r\n";
+  big += "Form=Late.frm\r\n";
+  dir.Write("Demo/Demo.vbp", big);
+  dir.Write("Demo/Late.frm", kForm);
+  Convert(false);
+  EXPECT_EQ("Late.frm... OK", host.progress.at(3));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Late.frm"));
+}
+
+TEST(ListedFiles, TakesFormsThenUserControlsAsWritten) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {"form=main.FRM\r\n", {"main.FRM"}},
+      {"Form=\"quoted.frm\"\r\nIconForm=\"frmMain\"\r\n", {}},
+      {"UserControl=a.ctl\r\nForm=b.frm\r\n", {"b.frm", "a.ctl"}},
+      {"Form=odd.txt\r\nForm=b.frm", {"odd.txt\r\nForm=b.frm", "b.frm"}},
+      {"Form=nothing\r\n", {}},
+      {"Form=", {}},
+      {"USERCONTROL=..\\Shared\\X.CTL", {"..\\Shared\\X.CTL"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.names, ListedFiles(c.text)) << c.text;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include "engine/testing.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string pattern =
+      (fs::temp_directory_path() / "convtest.XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    ADD_FAILURE() << "cannot make a temporary folder";
+  }
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::operator/(const std::string& rel) const {
+  return path_ + "/" + rel;
+}
+
+void TempDir::Write(const std::string& rel, const std::string& bytes) const {
+  const fs::path file = fs::path(path_) / rel;
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) ADD_FAILURE() << "cannot write " << file;
+}
+
+std::string TempDir::Read(const std::string& rel) const {
+  std::ifstream in(fs::path(path_) / rel, std::ios::binary);
+  if (!in) ADD_FAILURE() << "cannot read " << rel;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool TempDir::Exists(const std::string& rel) const {
+  return fs::exists(fs::path(path_) / rel);
+}
+
+std::vector<std::pair<std::string, std::string>> TempDir::Snapshot() const {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& entry : fs::recursive_directory_iterator(path_)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string rel = fs::relative(entry.path(), path_).string();
+    files.emplace_back(rel, Read(rel));
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+void RecordingHost::ClearProgress() {
+  calls.push_back("ClearProgress");
+  progress.clear();
+}
+
+void RecordingHost::AddProgress(const std::string& text) {
+  calls.push_back("AddProgress " + text);
+  progress.push_back(text);
+}
+
+size_t RecordingHost::ProgressCount() {
+  calls.push_back("ProgressCount");
+  return progress.size();
+}
+
+std::string RecordingHost::ProgressItem(size_t i) {
+  calls.push_back("ProgressItem " + std::to_string(i));
+  return progress.at(i);
+}
+
+void RecordingHost::SetProgressItem(size_t i, const std::string& text) {
+  calls.push_back("SetProgressItem " + std::to_string(i) + " " + text);
+  progress.at(i) = text;
+}
+
+void RecordingHost::SelectProgress(size_t i) {
+  calls.push_back("SelectProgress " + std::to_string(i));
+}
+
+void RecordingHost::ShowInfo(const std::string& text) {
+  calls.push_back("ShowInfo " + text);
+}
+
+bool RecordingHost::AskOkCancel(const std::string& text) {
+  calls.push_back("AskOkCancel " + text);
+  if (answers.empty()) {
+    ADD_FAILURE() << "unexpected question: " << text;
+    return false;
+  }
+  const bool answer = answers.front();
+  answers.erase(answers.begin());
+  return answer;
+}
+
+void RecordingHost::SetWindowEnabled(bool yes) {
+  calls.push_back(yes ? "SetWindowEnabled yes" : "SetWindowEnabled no");
+  enabled = yes;
+}
+
+void RecordingHost::Repaint() { calls.push_back("Repaint"); }
+void RecordingHost::PumpEvents() { calls.push_back("PumpEvents"); }
+
+bool FaultyFileSystem::Fails() { return ++operations == fail_at; }
+
+int FaultyFileSystem::OpenRead(const std::string& path, int* fd) {
+  if (Fails()) return fail_errno;
+  return real_.OpenRead(path, fd);
+}
+
+int FaultyFileSystem::OpenWrite(const std::string& path, unsigned permissions,
+                                int* fd) {
+  if (Fails()) return fail_errno;
+  return real_.OpenWrite(path, permissions, fd);
+}
+
+int FaultyFileSystem::Read(int fd, char* buf, size_t n, size_t* got) {
+  if (Fails()) return fail_errno;
+  return real_.Read(fd, buf, n, got);
+}
+
+int FaultyFileSystem::Write(int fd, const char* buf, size_t n, size_t* put) {
+  if (Fails()) return fail_errno;
+  return real_.Write(fd, buf, n, put);
+}
+
+int FaultyFileSystem::Close(int fd) {
+  // The descriptor is released even when the close reports a failure, as
+  // the system's close does.
+  const int err = real_.Close(fd);
+  if (Fails()) return fail_errno;
+  return err;
+}
+
+int FaultyFileSystem::Stat(const std::string& path, Status* status) {
+  if (Fails()) return fail_errno;
+  return real_.Stat(path, status);
+}
+
+int FaultyFileSystem::Access(const std::string& path, bool write) {
+  if (Fails()) return fail_errno;
+  if (write && read_only.count(path) != 0) return EACCES;
+  return real_.Access(path, write);
+}
+
+int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (Fails()) return fail_errno;
+  return real_.Rename(from, to);
+}
+
+int FaultyFileSystem::Remove(const std::string& path) {
+  if (Fails()) return fail_errno;
+  return real_.Remove(path);
+}
+
+int FaultyFileSystem::ListDir(const std::string& path,
+                              std::vector<std::string>* names) {
+  if (Fails()) return fail_errno;
+  return real_.ListDir(path, names);
+}

@@ -1,0 +1,87 @@
+#ifndef ENGINE_TESTING_H_
+#define ENGINE_TESTING_H_
+
+#include <cstddef>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/conversionhost.h"
+#include "engine/filesystem.h"
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir();
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& rel) const;  // path of rel
+
+  // Writes bytes to rel, creating the folders on the way.
+  void Write(const std::string& rel, const std::string& bytes) const;
+  std::string Read(const std::string& rel) const;
+  bool Exists(const std::string& rel) const;
+  // Every regular file below the folder, relative path to bytes.
+  std::vector<std::pair<std::string, std::string>> Snapshot() const;
+
+ private:
+  std::string path_;
+};
+
+// Records every host call as one line ("AddProgress Form1.frm", ...) and
+// answers the OK/Cancel question from a queue; an unexpected question fails
+// the test.
+class RecordingHost : public ConversionHost {
+ public:
+  std::vector<std::string> calls;
+  std::vector<std::string> progress;
+  std::vector<bool> answers;  // answers to AskOkCancel, first first
+  bool enabled = true;
+
+  void ClearProgress() override;
+  void AddProgress(const std::string& text) override;
+  size_t ProgressCount() override;
+  std::string ProgressItem(size_t i) override;
+  void SetProgressItem(size_t i, const std::string& text) override;
+  void SelectProgress(size_t i) override;
+  void ShowInfo(const std::string& text) override;
+  bool AskOkCancel(const std::string& text) override;
+  void SetWindowEnabled(bool yes) override;
+  void Repaint() override;
+  void PumpEvents() override;
+};
+
+// The real file system, except that the operation numbered fail_at (from 1)
+// fails with fail_errno, and Access denies writing to the paths in
+// read_only, as it would for a user without the rights (tests run as root,
+// which passes every permission check).
+class FaultyFileSystem : public FileSystem {
+ public:
+  size_t operations = 0;
+  size_t fail_at = 0;  // 0: nothing fails
+  int fail_errno = 5;  // EIO
+  std::set<std::string> read_only;
+
+  int OpenRead(const std::string& path, int* fd) override;
+  int OpenWrite(const std::string& path, unsigned permissions,
+                int* fd) override;
+  int Read(int fd, char* buf, size_t n, size_t* got) override;
+  int Write(int fd, const char* buf, size_t n, size_t* put) override;
+  int Close(int fd) override;
+  int Stat(const std::string& path, Status* status) override;
+  int Access(const std::string& path, bool write) override;
+  int Rename(const std::string& from, const std::string& to) override;
+  int Remove(const std::string& path) override;
+  int ListDir(const std::string& path,
+              std::vector<std::string>* names) override;
+
+ private:
+  bool Fails();
+  FileSystem& real_ = DefaultFileSystem();
+};
+
+#endif  // ENGINE_TESTING_H_

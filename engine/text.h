@@ -1,0 +1,28 @@
+#ifndef ENGINE_TEXT_H_
+#define ENGINE_TEXT_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// File contents are 8-bit bytes in no particular code page (Windows-1252,
+// Shift-JIS, ...), so only the ASCII letters fold; every other byte compares
+// as itself. The locale is never consulted.
+inline char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+// True when the first find.size() bytes of s equal find, case ignored.
+bool StartsWithIgnoreCase(std::string_view s, std::string_view find);
+
+// Offset of the first match of find at or after from, case ignored, or
+// std::string_view::npos. An empty find never matches.
+size_t FindIgnoreCase(std::string_view s, std::string_view find,
+                      size_t from = 0);
+
+// s without leading and trailing spaces; tabs are kept.
+std::string_view TrimSpaces(std::string_view s);
+
+#endif  // ENGINE_TEXT_H_
