@@ -14,6 +14,10 @@ class FileSystem {
   struct Status {
     Kind kind = Kind::kMissing;
     unsigned permissions = 0;  // the mode's permission bits
+    // Which file this is: two names with equal ids are one file (a link, a
+    // name spelt two ways).
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
   };
 
   virtual ~FileSystem() = default;
@@ -37,6 +41,9 @@ class FileSystem {
   // Names of the entries of a directory, without "." and "..".
   virtual int ListDir(const std::string& path,
                       std::vector<std::string>* names) = 0;
+  // Makes path the process's current directory, as the batch command does
+  // before converting each project.
+  virtual int ChangeDir(const std::string& path) = 0;
 };
 
 // The real file system of the machine.

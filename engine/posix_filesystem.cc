@@ -61,6 +61,8 @@ class PosixFileSystem : public FileSystem {
                    : S_ISDIR(st.st_mode) ? Kind::kDirectory
                                          : Kind::kOther;
     status->permissions = st.st_mode & 07777;
+    status->device = st.st_dev;
+    status->inode = st.st_ino;
     return 0;
   }
 
@@ -90,6 +92,10 @@ class PosixFileSystem : public FileSystem {
     const int err = errno;
     ::closedir(dir);
     return err;
+  }
+
+  int ChangeDir(const std::string& path) override {
+    return ::chdir(path.c_str()) == 0 ? 0 : errno;
   }
 };
 

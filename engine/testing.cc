@@ -1,23 +1,31 @@
 #include "engine/testing.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  std::string pattern =
-      (fs::temp_directory_path() / "convtest.XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    ADD_FAILURE() << "cannot make a temporary folder";
+  // create_directory makes a folder only where none was, so a name drawn
+  // twice, or taken by another test run, is drawn again.
+  std::random_device random;
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path folder = base / ("convtest." + std::to_string(random()));
+    std::error_code ec;
+    if (fs::create_directory(folder, ec)) {
+      path_ = folder.string();
+      return;
+    }
   }
-  path_ = pattern;
+  ADD_FAILURE() << "cannot make a temporary folder";
 }
 
 TempDir::~TempDir() {
@@ -26,7 +34,12 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(const std::string& rel) const {
-  return path_ + "/" + rel;
+  // Byte for byte: a path through std::filesystem::path does not come back
+  // as the same bytes on Windows once it holds a letter beyond ASCII.
+  const char separator = kWindows ? '\\' : '/';
+  std::string native = rel;
+  std::replace(native.begin(), native.end(), '/', separator);
+  return path_ + separator + native;
 }
 
 void TempDir::Write(const std::string& rel, const std::string& bytes) const {
@@ -110,60 +123,84 @@ void RecordingHost::SetWindowEnabled(bool yes) {
 void RecordingHost::Repaint() { calls.push_back("Repaint"); }
 void RecordingHost::PumpEvents() { calls.push_back("PumpEvents"); }
 
-bool FaultyFileSystem::Fails() { return ++operations == fail_at; }
+bool FaultyFileSystem::Fails(const std::string& what) {
+  ++operations;
+  const bool fails = fail_at != 0 && (operations == fail_at ||
+                                      (sticky && operations > fail_at));
+  if (!fails) return false;
+  failed = what;
+  if (kill) ::raise(SIGKILL);
+  return true;
+}
 
 int FaultyFileSystem::OpenRead(const std::string& path, int* fd) {
-  if (Fails()) return fail_errno;
+  if (Fails("OpenRead " + path)) return fail_errno;
+  if (unreadable.count(path) != 0) return EACCES;
   return real_.OpenRead(path, fd);
 }
 
 int FaultyFileSystem::OpenWrite(const std::string& path, unsigned permissions,
                                 int* fd) {
-  if (Fails()) return fail_errno;
+  if (Fails("OpenWrite " + path)) return fail_errno;
   return real_.OpenWrite(path, permissions, fd);
 }
 
 int FaultyFileSystem::Read(int fd, char* buf, size_t n, size_t* got) {
-  if (Fails()) return fail_errno;
-  return real_.Read(fd, buf, n, got);
+  if (Fails("Read")) return fail_errno;
+  return real_.Read(fd, buf, std::min(n, max_transfer), got);
 }
 
 int FaultyFileSystem::Write(int fd, const char* buf, size_t n, size_t* put) {
-  if (Fails()) return fail_errno;
-  return real_.Write(fd, buf, n, put);
+  if (Fails("Write")) return fail_errno;
+  if (disk_free == 0) {
+    failed = "Write on a full disk";
+    return ENOSPC;
+  }
+  const int err =
+      real_.Write(fd, buf, std::min({n, max_transfer, disk_free}), put);
+  if (err == 0) disk_free -= *put;
+  return err;
 }
 
 int FaultyFileSystem::Close(int fd) {
   // The descriptor is released even when the close reports a failure, as
   // the system's close does.
   const int err = real_.Close(fd);
-  if (Fails()) return fail_errno;
+  if (Fails("Close")) return fail_errno;
   return err;
 }
 
 int FaultyFileSystem::Stat(const std::string& path, Status* status) {
-  if (Fails()) return fail_errno;
+  if (Fails("Stat " + path)) return fail_errno;
   return real_.Stat(path, status);
 }
 
 int FaultyFileSystem::Access(const std::string& path, bool write) {
-  if (Fails()) return fail_errno;
+  if (Fails("Access " + path)) return fail_errno;
+  if (unreadable.count(path) != 0) return EACCES;
   if (write && read_only.count(path) != 0) return EACCES;
   return real_.Access(path, write);
 }
 
 int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (Fails()) return fail_errno;
+  if (Fails("Rename " + from + " " + to)) return fail_errno;
   return real_.Rename(from, to);
 }
 
 int FaultyFileSystem::Remove(const std::string& path) {
-  if (Fails()) return fail_errno;
+  if (Fails("Remove " + path)) return fail_errno;
   return real_.Remove(path);
 }
 
 int FaultyFileSystem::ListDir(const std::string& path,
                               std::vector<std::string>* names) {
-  if (Fails()) return fail_errno;
+  if (Fails("ListDir " + path)) return fail_errno;
+  if (unreadable.count(path) != 0) return EACCES;
   return real_.ListDir(path, names);
+}
+
+int FaultyFileSystem::ChangeDir(const std::string& path) {
+  if (Fails("ChangeDir " + path)) return fail_errno;
+  if (unreadable.count(path) != 0) return EACCES;
+  return real_.ChangeDir(path);
 }

@@ -2,12 +2,19 @@
 #define ENGINE_TESTING_H_
 
 #include <cstddef>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/conversionhost.h"
 #include "engine/filesystem.h"
+
+// Windows resolves the names a project lists by itself: a backslash is its
+// separator, drive letters exist and letter case is ignored. Tests of the
+// mapping that other systems need are skipped there.
+inline constexpr bool kWindows =
+    std::filesystem::path::preferred_separator == '\\';
 
 // A fresh folder under the system's temporary folder, removed with all it
 // holds when the object goes.
@@ -64,7 +71,21 @@ class FaultyFileSystem : public FileSystem {
   size_t operations = 0;
   size_t fail_at = 0;  // 0: nothing fails
   int fail_errno = 5;  // EIO
+  // Every operation from fail_at on fails too, as on a device that is gone.
+  bool sticky = false;
+  // The failing operation kills the process instead, as a crash or a
+  // killed program would stop it there.
+  bool kill = false;
+  // Bytes the disk takes before it is full: a write that does not fit puts
+  // what fits, and the next one fails with ENOSPC.
+  size_t disk_free = static_cast<size_t>(-1);
+  // Reads and writes move at most this many bytes per call, as the system
+  // may do.
+  size_t max_transfer = static_cast<size_t>(-1);
   std::set<std::string> read_only;
+  // Paths that can be neither read nor listed, whose rights deny us.
+  std::set<std::string> unreadable;
+  std::string failed;  // the operation that failed last, for messages
 
   int OpenRead(const std::string& path, int* fd) override;
   int OpenWrite(const std::string& path, unsigned permissions,
@@ -78,9 +99,10 @@ class FaultyFileSystem : public FileSystem {
   int Remove(const std::string& path) override;
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override;
+  int ChangeDir(const std::string& path) override;
 
  private:
-  bool Fails();
+  bool Fails(const std::string& what);
   FileSystem& real_ = DefaultFileSystem();
 };
 
