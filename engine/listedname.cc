@@ -15,6 +15,31 @@ bool HasDriveLetter(const std::string& fn) {
          ((fn[0] >= 'A' && fn[0] <= 'Z') || (fn[0] >= 'a' && fn[0] <= 'z'));
 }
 
+}  // namespace
+
+#ifdef _WIN32
+
+// Windows reads the names as the development environment wrote them: a
+// backslash separates folders, a drive letter names a drive, and the file
+// system ignores letter case. A relative name is relative to the project's
+// folder; an absolute one, with or without a drive, stands as it is.
+std::string ResolveListedName(const std::string& pth, const std::string& fn,
+                              FileSystem& fs) {
+  std::string path = fn;
+  if (!pth.empty() && !fn.empty() && !IsSeparator(fn[0]) &&
+      !HasDriveLetter(fn)) {
+    path = IsSeparator(pth.back()) ? pth + fn : pth + "\\" + fn;
+  }
+  if (fn.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
+    ThrowFileError("open", path.empty() ? pth : path, ENOENT);
+  }
+  return path;
+}
+
+#else
+
+namespace {
+
 std::string Join(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
@@ -77,3 +102,5 @@ std::string ResolveListedName(const std::string& pth, const std::string& fn,
   if (path.empty() || path == base) ThrowFileError("open", wanted, ENOENT);
   return path;
 }
+
+#endif  // _WIN32

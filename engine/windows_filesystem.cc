@@ -1,0 +1,190 @@
+// The machine's file system through the Windows C runtime and Win32 calls.
+// This is the one file of the engine that speaks to Windows directly. Paths
+// are bytes in the system's ANSI code page, the code page the development
+// environment wrote the project files in, so the narrow calls take them as
+// they stand.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+
+#include "engine/filesystem.h"
+
+namespace {
+
+// The errno value of a Win32 error, as the C runtime would report it, so
+// that an error reads the same whichever call met it.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENOENT;
+    case ERROR_DIRECTORY:
+      return ENOTDIR;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_CURRENT_DIRECTORY:
+      return EACCES;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    case ERROR_DIR_NOT_EMPTY:
+      return ENOTEMPTY;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    default:
+      return EIO;
+  }
+}
+
+int LastErrno() { return ErrnoOf(GetLastError()); }
+
+// The C runtime moves at most INT_MAX bytes a call.
+unsigned Chunk(size_t n) {
+  return static_cast<unsigned>(std::min<size_t>(n, INT_MAX));
+}
+
+class WindowsFileSystem : public FileSystem {
+ public:
+  // Binary mode: text mode would turn CR LF into LF on the way in and LF
+  // into CR LF on the way out, and a file must keep every byte it holds.
+  int OpenRead(const std::string& path, int* fd) override {
+    *fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    return *fd < 0 ? errno : 0;
+  }
+
+  // Windows knows one permission, whether a file may be written.
+  int OpenWrite(const std::string& path, unsigned permissions,
+                int* fd) override {
+    const int mode =
+        (permissions & 0222) != 0 ? (_S_IREAD | _S_IWRITE) : _S_IREAD;
+    *fd = ::_open(path.c_str(),
+                  _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                  mode);
+    return *fd < 0 ? errno : 0;
+  }
+
+  int Read(int fd, char* buf, size_t n, size_t* got) override {
+    const int r = ::_read(fd, buf, Chunk(n));
+    if (r < 0) return errno;
+    *got = static_cast<size_t>(r);
+    return 0;
+  }
+
+  int Write(int fd, const char* buf, size_t n, size_t* put) override {
+    const int r = ::_write(fd, buf, Chunk(n));
+    if (r < 0) return errno;
+    *put = static_cast<size_t>(r);
+    return 0;
+  }
+
+  int Close(int fd) override { return ::_close(fd) == 0 ? 0 : errno; }
+
+  // Opens the file itself, so that a symbolic link is followed and the
+  // volume and file index tell which file this is.
+  int Stat(const std::string& path, Status* status) override {
+    *status = Status{};
+    const HANDLE h = ::CreateFileA(
+        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const int err = LastErrno();
+      return err == ENOENT || err == ENOTDIR ? 0 : err;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool disk = ::GetFileType(h) == FILE_TYPE_DISK &&
+                      ::GetFileInformationByHandle(h, &info);
+    ::CloseHandle(h);
+    if (!disk) {
+      status->kind = Kind::kOther;
+      return 0;
+    }
+    const bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool read_only =
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    status->kind = folder ? Kind::kDirectory : Kind::kRegular;
+    status->permissions = folder ? 0777 : read_only ? 0444 : 0666;
+    status->device = info.dwVolumeSerialNumber;
+    status->inode =
+        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+        info.nFileIndexLow;
+    return 0;
+  }
+
+  // The read-only attribute is the one right that can be seen beforehand;
+  // on a folder it only marks a customised folder and forbids nothing.
+  int Access(const std::string& path, bool write) override {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrno();
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (write && !folder && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      return EACCES;
+    }
+    return 0;
+  }
+
+  // The C runtime's rename refuses an existing target.
+  int Rename(const std::string& from, const std::string& to) override {
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)
+               ? 0
+               : LastErrno();
+  }
+
+  int Remove(const std::string& path) override {
+    return ::DeleteFileA(path.c_str()) ? 0 : LastErrno();
+  }
+
+  int ListDir(const std::string& path,
+              std::vector<std::string>* names) override {
+    std::string pattern = path.empty() ? "." : path;
+    if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += '*';
+    names->clear();
+    WIN32_FIND_DATAA entry;
+    const HANDLE find = ::FindFirstFileA(pattern.c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+      // The root of a drive may have no entry at all, not even "." and "..".
+      const DWORD error = ::GetLastError();
+      return error == ERROR_FILE_NOT_FOUND ? 0 : ErrnoOf(error);
+    }
+    do {
+      const std::string name = entry.cFileName;
+      if (name != "." && name != "..") names->push_back(name);
+    } while (::FindNextFileA(find, &entry));
+    const DWORD error = ::GetLastError();
+    ::FindClose(find);
+    return error == ERROR_NO_MORE_FILES ? 0 : ErrnoOf(error);
+  }
+
+  int ChangeDir(const std::string& path) override {
+    return ::_chdir(path.c_str()) == 0 ? 0 : errno;
+  }
+};
+
+}  // namespace
+
+FileSystem& DefaultFileSystem() {
+  static WindowsFileSystem fs;
+  return fs;
+}
