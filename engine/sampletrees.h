@@ -1,0 +1,22 @@
+#ifndef ENGINE_SAMPLETREES_H_
+#define ENGINE_SAMPLETREES_H_
+
+#include <cstddef>
+
+#include "engine/treecheck.h"
+
+// Small trees in the shapes real projects take, shared by the fault, kill
+// and bad-input suites.
+
+// Demo/Demo.vbp listing a CR LF form beside an older backup of it, an
+// LF-only form in a subfolder, a form of a shared folder spelt in another
+// letter case, and a user control; a module it does not convert.
+Tree SampleProject();
+
+// A batch folder: two projects sharing a form, a backup of an older project
+// file, a project already converted, a folder without projects and a link to
+// one of the project folders. form_bytes pads each form's code to about that
+// size, for runs that last long enough to be killed half way.
+Tree SampleBatch(size_t form_bytes = 0);
+
+#endif  // ENGINE_SAMPLETREES_H_
