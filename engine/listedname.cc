@@ -62,10 +62,15 @@ std::vector<std::string> Components(const std::string& fn) {
 }
 
 // The entry of folder equal to name with case ignored, when exactly one is.
+// A folder that cannot be read is an error of its own, not a missing name.
 bool FindFolded(FileSystem& fs, const std::string& folder,
                 const std::string& name, std::string* found) {
   std::vector<std::string> entries;
-  if (fs.ListDir(folder.empty() ? "." : folder, &entries) != 0) return false;
+  const std::string dir = folder.empty() ? "." : folder;
+  if (int err = fs.ListDir(dir, &entries)) {
+    if (err == ENOENT || err == ENOTDIR) return false;
+    ThrowFileError("list", dir, err);
+  }
   int matches = 0;
   for (const std::string& entry : entries) {
     if (EqualsIgnoreCase(entry, name)) {
