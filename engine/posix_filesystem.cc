@@ -12,15 +12,23 @@
 
 namespace {
 
+// The system's calls end a path at its first NUL byte, so a name holding one
+// would reach the file its first bytes name. No file has such a name.
+bool Unnamable(const std::string& path) {
+  return path.find('\0') != std::string::npos;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   int OpenRead(const std::string& path, int* fd) override {
+    if (Unnamable(path)) return ENOENT;
     *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     return *fd < 0 ? errno : 0;
   }
 
   int OpenWrite(const std::string& path, unsigned permissions,
                 int* fd) override {
+    if (Unnamable(path)) return ENOENT;
     *fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                  static_cast<mode_t>(permissions));
     return *fd < 0 ? errno : 0;
@@ -51,11 +59,11 @@ class PosixFileSystem : public FileSystem {
   int Close(int fd) override { return ::close(fd) == 0 ? 0 : errno; }
 
   int Stat(const std::string& path, Status* status) override {
+    *status = Status{};
+    if (Unnamable(path)) return 0;
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
-      if (errno != ENOENT && errno != ENOTDIR) return errno;
-      *status = Status{};
-      return 0;
+      return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
     }
     status->kind = S_ISREG(st.st_mode)   ? Kind::kRegular
                    : S_ISDIR(st.st_mode) ? Kind::kDirectory
@@ -67,20 +75,24 @@ class PosixFileSystem : public FileSystem {
   }
 
   int Access(const std::string& path, bool write) override {
+    if (Unnamable(path)) return ENOENT;
     return ::access(path.c_str(), write ? (R_OK | W_OK) : R_OK) == 0 ? 0
                                                                      : errno;
   }
 
   int Rename(const std::string& from, const std::string& to) override {
+    if (Unnamable(from) || Unnamable(to)) return ENOENT;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
 
   int Remove(const std::string& path) override {
+    if (Unnamable(path)) return ENOENT;
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
   }
 
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override {
+    if (Unnamable(path)) return ENOENT;
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) return errno;
     names->clear();
@@ -95,6 +107,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   int ChangeDir(const std::string& path) override {
+    if (Unnamable(path)) return ENOENT;
     return ::chdir(path.c_str()) == 0 ? 0 : errno;
   }
 };
