@@ -45,9 +45,10 @@ std::string FolderOf(const std::string& path) {
 
 // A file about to be backed up and rewritten: it must be a regular file we
 // may read and write, in a folder we may add its backup to, and its backup
-// name must not be taken by a folder.
-void CheckRewritable(FileSystem& fs, const std::string& path) {
-  const FileSystem::Kind kind = StatFile(fs, path).kind;
+// name must not be taken by a folder. Returns what the file is.
+FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
+  const FileSystem::Status status = StatFile(fs, path);
+  const FileSystem::Kind kind = status.kind;
   if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
   if (kind == FileSystem::Kind::kDirectory) {
     ThrowFileError("open", path, EISDIR);
@@ -60,6 +61,20 @@ void CheckRewritable(FileSystem& fs, const std::string& path) {
   if (StatFile(fs, bak).kind == FileSystem::Kind::kDirectory) {
     ThrowFileError("open", bak, EISDIR);
   }
+  return status;
+}
+
+// Whether files[i] is one of the files before it, reached under another
+// name (listed twice, spelt otherwise, a link, the project file itself).
+bool SeenBefore(const std::vector<FileSystem::Status>& files, size_t i) {
+  const FileSystem::Status& file = files[i];
+  if (file.device == 0 && file.inode == 0) return false;  // not known
+  for (size_t j = 0; j < i; ++j) {
+    if (files[j].device == file.device && files[j].inode == file.inode) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Keeps the window disabled while files are written, and enables it again
@@ -119,9 +134,9 @@ void ConvertProject(const std::string& pth, bool interactive,
   // way would no longer be recognised as convertible, and could not be
   // finished by running the conversion again.
   const std::vector<std::string> names = ListedFiles(text);
-  CheckRewritable(fs, pth);
+  std::vector<FileSystem::Status> files = {CheckRewritable(fs, pth)};
   for (const std::string& fn : names) {
-    CheckRewritable(fs, ResolveListedName(folder, fn, fs));
+    files.push_back(CheckRewritable(fs, ResolveListedName(folder, fn, fs)));
   }
 
   WindowDisabled disabled(host);
@@ -135,8 +150,13 @@ void ConvertProject(const std::string& pth, bool interactive,
   for (const std::string& fn : names) host.AddProgress(fn);
   const size_t count = host.ProgressCount();
   for (size_t k = 1; k < count; ++k) {
+    // A file this run has written already would have its backup of the
+    // original replaced by the converted text, and nothing in a file without
+    // grid controls tells the two apart.
     const FormOutcome outcome =
-        ConvertForm(folder, host.ProgressItem(k), tables, fs);
+        k < files.size() && SeenBefore(files, k)
+            ? FormOutcome::kAlreadyConverted
+            : ConvertForm(folder, host.ProgressItem(k), tables, fs);
     host.SelectProgress(k);
     host.SetProgressItem(
         k, host.ProgressItem(k) + (outcome == FormOutcome::kConverted
