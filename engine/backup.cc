@@ -1,5 +1,6 @@
 #include "engine/backup.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "engine/files.h"
@@ -37,4 +38,38 @@ void Backup::Discard() {
 void BackUp(FileSystem& fs, const std::string& path, const std::string& bak) {
   Backup backup(fs, path, bak, nullptr);
   backup.Commit();
+}
+
+namespace {
+
+void CopyBytes(FileSystem& fs, const std::string& from, const std::string& to,
+               unsigned permissions) {
+  InputFile in(fs, from);
+  OutputFile out(fs, to, permissions);
+  std::vector<char> buf(1 << 18);
+  while (const size_t got = in.Read(buf.data(), buf.size())) {
+    out.Write(std::string_view(buf.data(), got));
+  }
+  out.Close();
+  in.Close();
+}
+
+}  // namespace
+
+void RewriteBackedUp(FileSystem& fs, const std::string& path,
+                     const std::string& bak, unsigned permissions,
+                     const std::function<void(OutputFile&)>& write) {
+  try {
+    OutputFile out(fs, path, permissions);
+    write(out);
+    out.Close();
+  } catch (const std::filesystem::filesystem_error&) {
+    try {
+      CopyBytes(fs, bak, path, permissions);
+    } catch (const std::filesystem::filesystem_error&) {
+      // The first failure is the one to report; the backup still holds
+      // every byte.
+    }
+    throw;
+  }
 }

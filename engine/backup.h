@@ -52,4 +52,14 @@ class Backup {
 // Copies path to bak, replacing an older backup.
 void BackUp(FileSystem& fs, const std::string& path, const std::string& bak);
 
+class OutputFile;
+
+// Rewrites path, whose backup bak is complete, with what write puts into it.
+// When the rewrite fails the file would be left cut short, so its bytes are
+// copied back from bak (as far as the failure allows) before the error goes
+// on.
+void RewriteBackedUp(FileSystem& fs, const std::string& path,
+                     const std::string& bak, unsigned permissions,
+                     const std::function<void(OutputFile&)>& write);
+
 #endif  // ENGINE_BACKUP_H_

@@ -115,13 +115,14 @@ FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
 
   const LineEnds ends = LineEndsOf(scan.has_cr(), scan.has_lf());
   InputFile source(fs, bak);
-  OutputFile target(fs, path, backup.permissions());
-  SourceReader in([&](char* buf, size_t n) { return source.Read(buf, n); },
-                  ends);
-  TargetWriter out([&](std::string_view bytes) { target.Write(bytes); }, ends);
-  ConvertFormLines(in, out, tables);
-  out.Flush();
-  target.Close();
+  RewriteBackedUp(fs, path, bak, backup.permissions(), [&](OutputFile& target) {
+    SourceReader in([&](char* buf, size_t n) { return source.Read(buf, n); },
+                    ends);
+    TargetWriter out([&](std::string_view bytes) { target.Write(bytes); },
+                     ends);
+    ConvertFormLines(in, out, tables);
+    out.Flush();
+  });
   source.Close();
   return FormOutcome::kConverted;
 }

@@ -141,10 +141,10 @@ void ConvertProject(const std::string& pth, bool interactive,
 
   WindowDisabled disabled(host);
   BackUp(fs, pth, pth + ".bak");
-  OutputFile out(fs, pth, 0666);
-  out.Write(text);
-  out.Write(Terminator(ends));
-  out.Close();
+  RewriteBackedUp(fs, pth, pth + ".bak", 0666, [&](OutputFile& out) {
+    out.Write(text);
+    out.Write(Terminator(ends));
+  });
 
   host.AddProgress(name + "... OK");
   for (const std::string& fn : names) host.AddProgress(fn);
