@@ -1,0 +1,46 @@
+#ifndef BENCH_BATCH_H_
+#define BENCH_BATCH_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "engine/conversionhost.h"
+#include "engine/tables.h"
+
+// A host that answers nothing and shows nothing: the engine alone. It keeps
+// the progress list, since that is the engine's work list, and counts the
+// messages it would have shown.
+class QuietHost : public ConversionHost {
+ public:
+  void ClearProgress() override { items.clear(); }
+  void AddProgress(const std::string& text) override { items.push_back(text); }
+  size_t ProgressCount() override { return items.size(); }
+  std::string ProgressItem(size_t i) override { return items[i]; }
+  void SetProgressItem(size_t i, const std::string& text) override {
+    items[i] = text;
+  }
+  void SelectProgress(size_t) override {}
+  void ShowInfo(const std::string&) override { ++infos; }
+  bool AskOkCancel(const std::string&) override { return false; }
+  void SetWindowEnabled(bool) override {}
+  void Repaint() override {}
+  void PumpEvents() override {}
+
+  std::vector<std::string> items;
+  size_t infos = 0;
+};
+
+struct BatchResult {
+  size_t projects = 0;   // project files handed to the engine
+  size_t converted = 0;  // listed files rewritten
+  size_t skipped = 0;    // listed files found already converted
+  size_t infos = 0;      // messages shown; a batch of v8 projects shows none
+};
+
+// What the window's batch command does, without the window: every project
+// file (name ending in .vbp, any case) of every immediate subfolder of root,
+// in name order, converted without questions.
+BatchResult ConvertTree(const std::string& root, const Tables& tables);
+
+#endif  // BENCH_BATCH_H_
