@@ -1,0 +1,120 @@
+// A conversion runs in a process of its own and is killed with SIGKILL at
+// many points; each time the tree must keep the promise of CheckTree.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "engine/sampletrees.h"
+#include "engine/testing.h"
+#include "engine/treecheck.h"
+
+namespace {
+
+// Starts the driver on path; kill_at 0 lets it run to its end.
+pid_t Start(const std::string& path, size_t kill_at) {
+  const std::string at = std::to_string(kill_at);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (kill_at == 0) {
+      execl(CONVERT_DRIVER, CONVERT_DRIVER, path.c_str(), nullptr);
+    } else {
+      execl(CONVERT_DRIVER, CONVERT_DRIVER, path.c_str(), at.c_str(), nullptr);
+    }
+    _exit(127);
+  }
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  return status;
+}
+
+bool Finished(int status) {
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool Killed(int status) {
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+class Kill : public ::testing::Test {
+ protected:
+  // Plants sample, and converts a copy of it to the end in the driver.
+  void Prepare(const Tree& sample) {
+    TempDir dir;
+    WriteTree(dir.path(), sample);
+    before = ReadTree(dir.path());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Finished(Wait(Start(dir.path(), 0))));
+    full_run = std::chrono::steady_clock::now() - start;
+    converted = ReadTree(dir.path());
+    ASSERT_EQ(std::vector<std::string>{},
+              CheckTree(before, converted, converted, false));
+    ASSERT_NE(before, converted);
+  }
+
+  void ExpectKept(const TempDir& dir, const std::string& when) {
+    EXPECT_EQ(std::vector<std::string>{},
+              CheckTree(before, ReadTree(dir.path()), converted, true))
+        << when;
+  }
+
+  Tree before;
+  Tree converted;
+  std::chrono::steady_clock::duration full_run{};
+};
+
+TEST_F(Kill, AtEveryFileOperationOfABatch) {
+  Prepare(SampleBatch());
+  size_t kills = 0;
+  for (size_t k = 1;; ++k) {
+    TempDir dir;
+    WriteTree(dir.path(), before);
+    const int status = Wait(Start(dir.path(), k));
+    if (Finished(status)) break;
+    ASSERT_TRUE(Killed(status)) << "operation " << k << ", status " << status;
+    ++kills;
+    ExpectKept(dir, "killed before operation " + std::to_string(k));
+  }
+  std::printf("killed before each of %zu operations\n", kills);
+  EXPECT_GT(kills, 100u);
+}
+
+TEST_F(Kill, AfterRandomDelays) {
+  // Forms of half a megabyte give the kill time to land inside a copy or a
+  // rewrite, between the operations the test above stops at.
+  Prepare(SampleBatch(1 << 19));
+  std::mt19937 random(4);
+  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
+      full_run + full_run / 4);
+  size_t mid_run = 0;
+  for (int i = 0; i < 40; ++i) {
+    TempDir dir;
+    WriteTree(dir.path(), before);
+    const auto delay = std::chrono::microseconds(
+        random() % static_cast<unsigned>(span.count() + 1));
+    const pid_t pid = Start(dir.path(), 0);
+    std::this_thread::sleep_for(delay);
+    kill(pid, SIGKILL);
+    const int status = Wait(pid);
+    ASSERT_TRUE(Finished(status) || Killed(status)) << status;
+    if (Killed(status)) ++mid_run;
+    ExpectKept(dir, "killed after " + std::to_string(delay.count()) + " us");
+  }
+  // Most kills land while the conversion runs; the start-up of the process
+  // takes some of them.
+  std::printf("killed %zu of 40 runs while they converted\n", mid_run);
+  EXPECT_GT(mid_run, 10u);
+}
+
+}  // namespace
