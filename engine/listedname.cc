@@ -1,6 +1,7 @@
 #include "engine/listedname.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "engine/files.h"
@@ -15,7 +16,28 @@ bool HasDriveLetter(const std::string& fn) {
          ((fn[0] >= 'A' && fn[0] <= 'Z') || (fn[0] >= 'a' && fn[0] <= 'z'));
 }
 
+constexpr bool kWindowsPaths =
+    std::filesystem::path::preferred_separator == '\\';
+
+bool IsPathSeparator(char c) {
+  return c == '/' || (kWindowsPaths && c == '\\');
+}
+
 }  // namespace
+
+PathParts SplitPath(const std::string& path) {
+  size_t cut = path.size();
+  while (cut > 0 && !IsPathSeparator(path[cut - 1])) --cut;
+  if (cut == 0) return {"", path};
+  size_t end = cut - 1;
+  while (end > 0 && IsPathSeparator(path[end - 1])) --end;
+  std::string folder = path.substr(0, end);
+  if (folder.empty() ||
+      (kWindowsPaths && folder.size() == 2 && HasDriveLetter(folder))) {
+    folder = path.substr(0, end + 1);
+  }
+  return {folder, path.substr(cut)};
+}
 
 #ifdef _WIN32
 

@@ -39,7 +39,7 @@ bool IsConvertible(std::string_view text, const Tables& tables) {
 }
 
 std::string FolderOf(const std::string& path) {
-  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const std::string folder = SplitPath(path).folder;
   return folder.empty() ? "." : folder;
 }
 
@@ -105,9 +105,7 @@ void ConvertProject(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host,
                     FileSystem& fs) {
   host.ClearProgress();
-  const std::filesystem::path project(pth);
-  const std::string folder = project.parent_path().string();
-  const std::string name = project.filename().string();
+  const auto [folder, name] = SplitPath(pth);
 
   std::string text = ReadWholeFile(fs, pth);
   if (!IsConvertible(text, tables)) {

@@ -247,6 +247,18 @@ TEST_F(ConvertProjectTest, ListsEntriesBeyondSixteenBitPositions) {
   EXPECT_EQ(kFormConverted, dir.Read("Demo/Late.frm"));
 }
 
+TEST_F(ConvertProjectTest, KeepsEveryByteOfTheProjectPath) {
+  // Windows-1252 names, as a Windows machine passes them: the folder must
+  // reach the file system, and the name the progress list, byte for byte.
+  const std::string project = "Caf\xE9/D\xE9mo.vbp";
+  dir.Write(project, std::string(kProject8) + "\r\nForm=frmMain.frm\r\n");
+  dir.Write("Caf\xE9/frmMain.frm", kForm);
+  ConvertProject(dir / project, false, kTables, host);
+  EXPECT_EQ(Calls({"D\xE9mo.vbp... OK", "frmMain.frm... OK"}), host.progress);
+  EXPECT_EQ(kFormConverted, dir.Read("Caf\xE9/frmMain.frm"));
+  EXPECT_EQ(kForm, dir.Read("Caf\xE9/frmMain.frm.bak"));
+}
+
 TEST(ListedFiles, TakesFormsThenUserControlsAsWritten) {
   struct Case {
     std::string text;
