@@ -1,0 +1,128 @@
+#include "ui/form1.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStringList>
+
+#include "ui/filelist.h"
+#include "ui/folderlist.h"
+#include "ui/twips.h"
+
+namespace {
+
+// The twips layout was measured in MS Sans Serif 8.25 pt. Where that face is
+// missing, a face with Helvetica's metrics keeps the texts inside their
+// controls; the usual default faces are wider.
+QFont ClassicFont(bool bold) {
+  QFont font;
+  font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans",
+                    "Arimo", "Nimbus Sans"});
+  font.setPointSizeF(8.25);
+  font.setWeight(bold ? QFont::Bold : QFont::Normal);
+  font.setItalic(false);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  return font;
+}
+
+template <class Widget>
+Widget* Place(Widget* w, const char* name, const QRect& geometry) {
+  w->setObjectName(QString::fromLatin1(name));
+  w->setGeometry(geometry);
+  return w;
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text,
+                 const QRect& geometry) {
+  auto* label = Place(new QLabel(text, parent), name, geometry);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setWordWrap(true);
+  return label;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& text,
+                       const QRect& geometry) {
+  auto* button = Place(new QPushButton(text, parent), name, geometry);
+  button->setAutoDefault(true);  // Enter presses the focused button
+  return button;
+}
+
+}  // namespace
+
+Form1::Form1(Dialogs& dialogs) : dlg(dialogs) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Quorvane Tabulon 8 to 8c Migration Utility"));
+  setFont(ClassicFont(false));
+  const TwipScale tw(*this);
+
+  Label1 = NewLabel(this, "Label1", QString(), tw.Rect(120, 120, 6150, 390));
+  cmd = NewButton(this, "cmd", QStringLiteral("Select project to convert"),
+                  tw.Rect(120, 840, 3885, 555));
+  cmd->setFont(ClassicFont(true));
+  Label5 = NewLabel(this, "Label5", QStringLiteral("Project Files:"),
+                    tw.Rect(120, 1560, 1215, 195));
+  lst = Place(new QListWidget(this), "lst", tw.Rect(120, 1800, 6015, 1665));
+  Label2 = NewLabel(this, "Label2", QString(), tw.Rect(120, 3600, 6135, 195));
+
+  // The batch area starts below the window's initial content area.
+  Line1 = Place(new QFrame(this), "Line1",
+                QRect(tw.X(120), tw.Y(4320) - 1, tw.X(6240) - tw.X(120), 2));
+  Line1->setFrameShape(QFrame::HLine);
+  Line1->setFrameShadow(QFrame::Sunken);
+  Label4 = NewLabel(this, "Label4", QStringLiteral("Batch Conversion:"),
+                    tw.Rect(120, 4440, 2415, 255));
+  Label4->setFont(ClassicFont(true));
+  cmdButton2 =
+      NewButton(this, "cmdButton2",
+                QStringLiteral("Convert all projects in the selected folder"),
+                tw.Rect(2640, 4800, 3615, 375));
+  Label3 = NewLabel(this, "Label3",
+                    QStringLiteral("Double-click a folder to select it."),
+                    tw.Rect(120, 4920, 2415, 255));
+  Dir1 = Place(new FolderList(this), "Dir1", tw.Rect(120, 5280, 2415, 1215));
+  File1 = Place(new FileList(this), "File1", tw.Rect(2640, 5280, 3615, 1260));
+
+  setTabOrder(lst, cmdButton2);
+  setTabOrder(cmdButton2, Dir1);
+  setTabOrder(Dir1, File1);
+  setTabOrder(File1, cmd);
+  resize(tw.X(6405), tw.Y(4170));
+
+  connect(cmd, &QPushButton::clicked, this, &Form1::cmd_Click);
+  connect(cmdButton2, &QPushButton::clicked, this, &Form1::cmdButton2_Click);
+  connect(Dir1, &FolderList::Changed, this, &Form1::Dir1_Change);
+
+  Form_Load();
+  try {
+    Dir1->SetPath(std::filesystem::current_path().string());
+  } catch (const std::filesystem::filesystem_error& e) {
+    ReportFailure(e);  // the current directory was removed
+  }
+  lst->setFocus();
+}
+
+void Form1::Form_Load() {
+  tables_ = InitTables();
+  Label1->setText(
+      QStringLiteral("This utility converts VB projects that use ") +
+      QStringLiteral("Tabulon8 to Tabulon8c"));
+}
+
+void Form1::Dir1_Change() {
+  try {
+    File1->SetPath(Dir1->Path());
+  } catch (const std::filesystem::filesystem_error& e) {
+    ReportFailure(e);
+  }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (isEnabled())
+    event->accept();
+  else
+    event->ignore();
+}

@@ -1,0 +1,75 @@
+#ifndef UI_FORM1_H_
+#define UI_FORM1_H_
+
+#include <QWidget>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+#include "engine/conversionhost.h"
+#include "engine/tables.h"
+
+class Dialogs;
+class FileList;
+class FolderList;
+class QCloseEvent;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// Title of the message boxes that have none of their own.
+inline constexpr char kAppTitle[] = "Tabulon Migration";
+
+// The utility's only window. The upper part converts one chosen project; the
+// batch area below the separator, out of view until the window is enlarged,
+// converts every project one folder level below the folder chosen in Dir1.
+// The window is also the ConversionHost of every conversion it starts.
+class Form1 : public QWidget, public ConversionHost {
+  Q_OBJECT
+
+ public:
+  explicit Form1(Dialogs& dlg);
+
+  void ClearProgress() override;
+  void AddProgress(const std::string& text) override;
+  size_t ProgressCount() override;
+  std::string ProgressItem(size_t i) override;
+  void SetProgressItem(size_t i, const std::string& text) override;
+  void SelectProgress(size_t i) override;
+  void ShowInfo(const std::string& text) override;
+  bool AskOkCancel(const std::string& text) override;
+  void SetWindowEnabled(bool yes) override;
+  void Repaint() override;
+  void PumpEvents() override;
+
+  Dialogs& dlg;
+  QLabel* Label1;
+  QPushButton* cmd;
+  QLabel* Label5;
+  QListWidget* lst;
+  QLabel* Label2;
+  QFrame* Line1;
+  QLabel* Label4;
+  QPushButton* cmdButton2;
+  QLabel* Label3;
+  FolderList* Dir1;
+  FileList* File1;
+
+ public slots:
+  void cmd_Click();
+  void cmdButton2_Click();
+  void Dir1_Change();
+
+ protected:
+  // While a conversion runs the window is disabled and refuses to close.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_Load();
+  void ReportFailure(const std::filesystem::filesystem_error& e);
+
+  Tables tables_;
+};
+
+#endif  // UI_FORM1_H_

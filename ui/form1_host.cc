@@ -1,0 +1,71 @@
+// The ConversionHost side of the window: the progress list, the message
+// boxes and the window state, as a conversion drives them.
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QString>
+
+#include "ui/dialogs.h"
+#include "ui/form1.h"
+
+namespace {
+
+// The progress list is also the conversion's work list: names go in as file
+// bytes and must come back unchanged, so each byte is one character.
+QString FromBytes(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToBytes(const QString& text) {
+  return text.toLatin1().toStdString();
+}
+
+// Messages quote a project's file name, which is in the file system's
+// encoding. Lines in them end in CR LF; a box breaks lines at LF.
+QString MessageText(const std::string& text) {
+  return QString::fromLocal8Bit(text.data(),
+                                static_cast<qsizetype>(text.size()))
+      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+int Row(size_t i) { return static_cast<int>(i); }
+
+}  // namespace
+
+void Form1::ClearProgress() { lst->clear(); }
+
+void Form1::AddProgress(const std::string& text) {
+  lst->addItem(FromBytes(text));
+}
+
+size_t Form1::ProgressCount() { return static_cast<size_t>(lst->count()); }
+
+std::string Form1::ProgressItem(size_t i) {
+  const QListWidgetItem* item = lst->item(Row(i));
+  return item == nullptr ? std::string() : ToBytes(item->text());
+}
+
+void Form1::SetProgressItem(size_t i, const std::string& text) {
+  if (QListWidgetItem* item = lst->item(Row(i))) item->setText(FromBytes(text));
+}
+
+void Form1::SelectProgress(size_t i) {
+  lst->setCurrentRow(Row(i));
+  if (QListWidgetItem* item = lst->item(Row(i))) lst->scrollToItem(item);
+}
+
+void Form1::ShowInfo(const std::string& text) {
+  dlg.MsgBox(this, QMessageBox::Information, QString::fromLatin1(kAppTitle),
+             MessageText(text), QMessageBox::Ok);
+}
+
+bool Form1::AskOkCancel(const std::string& text) {
+  return dlg.MsgBox(this, QMessageBox::Information,
+                    QString::fromLatin1(kAppTitle), MessageText(text),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+void Form1::SetWindowEnabled(bool yes) { setEnabled(yes); }
+
+void Form1::Repaint() { repaint(); }
+
+void Form1::PumpEvents() { QCoreApplication::processEvents(); }

@@ -1,0 +1,176 @@
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ui/filelist.h"
+#include "ui/folderlist.h"
+#include "ui/scripteddialogs.h"
+#include "ui/testfiles.h"
+#include "ui/twips.h"
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void StartsWithItsTextsAndListsAtCurrentDirectory();
+  void OpensWithBatchAreaOutOfView();
+  void TabVisitsControlsInTabIndexOrder();
+  void ProgressListKeepsOrderAndBytes();
+  void ClosesWhenIdleButNotWhileDisabled();
+  void OpenFileDialogOffersProjectsInAnyCase();
+
+ private:
+  QTemporaryDir tmp_;
+};
+
+void Form1Test::StartsWithItsTextsAndListsAtCurrentDirectory() {
+  WriteTestFile(tmp_.path(), "Start/notes.txt", "x");
+  QVERIFY(QDir::setCurrent(tmp_.path() + "/Start"));
+  ScriptedDialogs dlg;
+  Form1 form(dlg);
+
+  QCOMPARE(form.windowTitle(),
+           QString("Quorvane Tabulon 8 to 8c Migration Utility"));
+  QCOMPARE(form.Label1->text(),
+           QString("This utility converts VB projects that use Tabulon8 to "
+                   "Tabulon8c"));
+  QCOMPARE(form.cmd->text(), QString("Select project to convert"));
+  QCOMPARE(form.Label5->text(), QString("Project Files:"));
+  QCOMPARE(form.Label2->text(), QString());
+  QCOMPARE(form.Label4->text(), QString("Batch Conversion:"));
+  QCOMPARE(form.cmdButton2->text(),
+           QString("Convert all projects in the selected folder"));
+  QCOMPARE(form.Label3->text(), QString("Double-click a folder to select it."));
+  QCOMPARE(form.lst->count(), 0);
+  for (const QWidget* w : QList<QWidget*>{form.cmd, form.Label4}) {
+    QCOMPARE(w->font().family(), QString("MS Sans Serif"));
+    QCOMPARE(w->font().pointSizeF(), 8.25);
+    QCOMPARE(w->font().weight(), QFont::Bold);
+    QVERIFY(!w->font().italic() && !w->font().underline());
+  }
+  QCOMPARE(form.Dir1->Path(), TestFolder(tmp_.path(), "Start"));
+  QCOMPARE(form.File1->Path(), form.Dir1->Path());
+  QCOMPARE(form.File1->FileCount(), size_t{1});
+  QVERIFY(dlg.shown.isEmpty());
+}
+
+void Form1Test::OpensWithBatchAreaOutOfView() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg);
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  const TwipScale tw(form);
+  QCOMPARE(form.size(), QSize(tw.X(6405), tw.Y(4170)));
+  QVERIFY(form.Label2->geometry().bottom() < form.height());
+  const QList<QWidget*> batch_area = {form.Line1,  form.Label4, form.cmdButton2,
+                                      form.Label3, form.Dir1,   form.File1};
+  for (const QWidget* w : batch_area) {
+    QVERIFY2(w->y() >= form.height(), qPrintable(w->objectName()));
+    QVERIFY(w->isVisible() && w->isEnabled());
+  }
+}
+
+void Form1Test::TabVisitsControlsInTabIndexOrder() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg);
+  form.show();
+  form.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  QCOMPARE(QApplication::focusWidget(), form.lst);
+  const QList<QWidget*> order = {form.cmdButton2, form.Dir1, form.File1,
+                                 form.cmd, form.lst};
+  for (QWidget* next : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), next);
+  }
+}
+
+void Form1Test::ProgressListKeepsOrderAndBytes() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg);
+  // A Windows-1252 e acute and a Shift-JIS pair whose second byte is '\'.
+  const std::string odd("Forms\\\xE9t\xE9\x83\x5C.frm", 15);
+  form.AddProgress("b.vbp... OK");
+  form.AddProgress("A.frm");
+  form.AddProgress(odd);
+  form.SetProgressItem(1, "A.frm... OK");
+  QCOMPARE(form.ProgressCount(), size_t{3});
+  QCOMPARE(form.ProgressItem(0), std::string("b.vbp... OK"));
+  QCOMPARE(form.ProgressItem(1), std::string("A.frm... OK"));
+  QCOMPARE(form.ProgressItem(2), odd);
+
+  form.SelectProgress(2);
+  QCOMPARE(form.lst->currentRow(), 2);
+  QVERIFY(form.lst->item(2)->isSelected());
+  form.ClearProgress();
+  QCOMPARE(form.ProgressCount(), size_t{0});
+}
+
+void Form1Test::ClosesWhenIdleButNotWhileDisabled() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg);
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  form.SetWindowEnabled(false);
+  QVERIFY(!form.close());
+  QVERIFY(form.isVisible());
+  form.SetWindowEnabled(true);
+  QVERIFY(form.close());
+  QVERIFY(!form.isVisible());
+  QVERIFY(dlg.shown.isEmpty());
+}
+
+// The one test of the real dialog. Whatever happens inside, the timer
+// closes it, so a failure cannot leave the run waiting.
+void Form1Test::OpenFileDialogOffersProjectsInAnyCase() {
+  const QString dir = tmp_.path() + "/Pick";
+  for (const char* name : {"Pick/DEMO.VBP", "Pick/demo.vbp.bak",
+                           "Pick/notes.txt", "Pick/small.vbp"})
+    WriteTestFile(tmp_.path(), name, "Type=Exe\r\n");
+  QVERIFY(QDir::setCurrent(dir));
+
+  QStringList offered;
+  QString filter;
+  QTimer::singleShot(0, [&] {
+    auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    auto close = qScopeGuard([] {
+      if (QWidget* w = QApplication::activeModalWidget()) w->close();
+    });
+    QVERIFY(fd != nullptr);
+    filter = fd->selectedNameFilter();
+    auto* model = fd->findChild<QFileSystemModel*>();
+    QVERIFY(model != nullptr);
+    const QModelIndex folder = model->index(dir);
+    QTRY_COMPARE(model->rowCount(folder), 2);
+    for (int i = 0; i < 2; ++i)
+      offered << model->index(i, 0, folder).data().toString();
+    auto* name = fd->findChild<QLineEdit*>("fileNameEdit");
+    QVERIFY(name != nullptr);
+    name->setText("DEMO.VBP");
+    QTest::keyClick(name, Qt::Key_Return);
+    close.dismiss();
+  });
+  QtDialogs dlg;
+  const QString fn =
+      dlg.OpenFile(nullptr, "Visual Basic Projecs (*.vbp)", "vbp");
+
+  QCOMPARE(filter, QString("Visual Basic Projecs (*.vbp)"));
+  offered.sort(Qt::CaseInsensitive);
+  QCOMPARE(offered, QStringList({"DEMO.VBP", "small.vbp"}));
+  QCOMPARE(QFileInfo(fn).canonicalFilePath(),
+           QString::fromStdString(TestFolder(tmp_.path(), "Pick/DEMO.VBP")));
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

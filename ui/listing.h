@@ -1,0 +1,15 @@
+#ifndef UI_LISTING_H_
+#define UI_LISTING_H_
+
+#include <string>
+#include <vector>
+
+enum class EntryKind { kFolder, kFile };
+
+// Names (bytes, without the folder) of the subfolders or of the regular
+// files in folder path, symbolic links followed, sorted with letter case
+// ignored. Throws std::filesystem::filesystem_error when the folder cannot
+// be read.
+std::vector<std::string> ListFolder(const std::string& path, EntryKind kind);
+
+#endif  // UI_LISTING_H_
