@@ -1,0 +1,3 @@
+Begin VB.Form f
+  Begin Tabulon80.Grid g
+  x
