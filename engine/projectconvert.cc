@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <set>
+#include <utility>
 
 #include "engine/backup.h"
 #include "engine/files.h"
@@ -64,17 +66,17 @@ FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
   return status;
 }
 
-// Whether files[i] is one of the files before it, reached under another
-// name (listed twice, spelt otherwise, a link, the project file itself).
-bool SeenBefore(const std::vector<FileSystem::Status>& files, size_t i) {
-  const FileSystem::Status& file = files[i];
-  if (file.device == 0 && file.inode == 0) return false;  // not known
-  for (size_t j = 0; j < i; ++j) {
-    if (files[j].device == file.device && files[j].inode == file.inode) {
-      return true;
-    }
+// For each file, whether one before it is the same file reached under
+// another name (listed twice, spelt otherwise, a link, the project file
+// itself). A project may list a great many names, so each is looked up once.
+std::vector<bool> Repeats(const std::vector<FileSystem::Status>& files) {
+  std::vector<bool> repeats;
+  std::set<std::pair<unsigned long long, unsigned long long>> seen;
+  for (const FileSystem::Status& file : files) {
+    const bool known = file.device != 0 || file.inode != 0;
+    repeats.push_back(known && !seen.emplace(file.device, file.inode).second);
   }
-  return false;
+  return repeats;
 }
 
 // Keeps the window disabled while files are written, and enables it again
@@ -136,6 +138,7 @@ void ConvertProject(const std::string& pth, bool interactive,
   for (const std::string& fn : names) {
     files.push_back(CheckRewritable(fs, ResolveListedName(folder, fn, fs)));
   }
+  const std::vector<bool> repeats = Repeats(files);
 
   WindowDisabled disabled(host);
   BackUp(fs, pth, pth + ".bak");
@@ -152,7 +155,7 @@ void ConvertProject(const std::string& pth, bool interactive,
     // original replaced by the converted text, and nothing in a file without
     // grid controls tells the two apart.
     const FormOutcome outcome =
-        k < files.size() && SeenBefore(files, k)
+        k < repeats.size() && repeats[k]
             ? FormOutcome::kAlreadyConverted
             : ConvertForm(folder, host.ProgressItem(k), tables, fs);
     host.SelectProgress(k);
