@@ -1,5 +1,6 @@
 #include "engine/backup.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -9,6 +10,12 @@ Backup::Backup(FileSystem& fs, const std::string& path, const std::string& bak,
                const std::function<void(std::string_view)>& watch)
     : fs_(fs), bak_(bak), temp_(fs, bak + ".partial") {
   permissions_ = StatFile(fs_, path).permissions;
+  // Whatever lies under the temporary name (the copy of a killed run, a
+  // link, another name of the file itself) goes first: opening it would
+  // write through it, maybe into the very file being copied.
+  if (int err = fs_.Remove(temp_.path()); err != 0 && err != ENOENT) {
+    ThrowFileError("remove", temp_.path(), err);
+  }
   InputFile in(fs_, path);
   OutputFile out(fs_, temp_.path(), permissions_);
   std::vector<char> buf(1 << 18);

@@ -246,6 +246,25 @@ TEST_F(BadInput, AListedLinkConvertsItsTargetAndStaysALink) {
   EXPECT_EQ(kGrid, dir.Read("P/link.frm.bak"));
 }
 
+TEST_F(BadInput, WhatLiesUnderTheTemporaryCopysName) {
+  // A name left by a killed run, or a link, must not lead the copy into the
+  // file being copied.
+  WriteProject("Form=a.frm\r\nForm=b.frm\r\nForm=c.frm\r\n");
+  for (const char* name : {"P/a.frm", "P/b.frm", "P/c.frm"}) {
+    dir.Write(name, kGrid);
+  }
+  dir.Write("P/a.frm.bak.partial", "half a copy");
+  std::filesystem::create_symlink("b.frm", dir / "P/b.frm.bak.partial");
+  std::filesystem::create_hard_link(dir / "P/c.frm",
+                                    dir / "P/c.frm.bak.partial");
+  EXPECT_EQ(0, Convert());
+  for (const char* name : {"P/a.frm", "P/b.frm", "P/c.frm"}) {
+    EXPECT_EQ(kGridConverted, dir.Read(name)) << name;
+    EXPECT_EQ(kGrid, dir.Read(name + ".bak"s)) << name;
+    EXPECT_FALSE(dir.Exists(name + ".bak.partial"s)) << name;
+  }
+}
+
 TEST_F(BadInput, BatchFolderWithLoopsAndSharedForms) {
   const std::string shared = "Begin VB.Form s\rEnd\rDim g As Tabulon80.Grid";
   dir.Write("B/A/A.vbp", kProject8 + "Form=..\\Common\\s.frm\r\n");
