@@ -84,6 +84,10 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
   QTreeWidget::keyPressEvent(event);
 }
 
+// Every entry stays expanded; an arrow would offer to fold it.
+void FolderList::drawBranches(QPainter*, const QRect&,
+                              const QModelIndex&) const {}
+
 void FolderList::Open(QTreeWidgetItem* item) {
   if (item == nullptr) return;
   SetPath(item->data(0, kPathRole).toByteArray().toStdString());

@@ -30,6 +30,8 @@ class FolderList : public QTreeWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void drawBranches(QPainter* painter, const QRect& rect,
+                    const QModelIndex& index) const override;
 
  private:
   void Open(QTreeWidgetItem* item);
