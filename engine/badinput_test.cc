@@ -267,8 +267,14 @@ TEST_F(BadInput, WhatLiesUnderTheTemporaryCopysName) {
 
 TEST_F(BadInput, BatchFolderWithLoopsAndSharedForms) {
   const std::string shared = "Begin VB.Form s\rEnd\rDim g As Tabulon80.Grid";
-  dir.Write("B/A/A.vbp", kProject8 + "Form=..\\Common\\s.frm\r\n");
-  dir.Write("B/C/C.vbp", kProject8 + "Form=..\\common\\S.FRM\r\n");
+  // Two projects share a form with a grid and one without: nothing in the
+  // second tells a converted copy from the original, yet its backup must
+  // keep the original's lone CR line ends.
+  dir.Write("B/A/A.vbp", kProject8 + "Form=..\\Common\\s.frm\r\n" +
+                             "Form=..\\Common\\login.frm\r\n");
+  dir.Write("B/C/C.vbp", kProject8 + "Form=..\\common\\S.FRM\r\n" +
+                             "Form=..\\Common\\LOGIN.frm\r\n");
+  dir.Write("B/Common/login.frm", "Begin VB.Form f\rEnd\rx = 1");
   dir.Write("B/Common/s.frm", shared);
   dir.Write("B/Common/s.frm.bak", "a backup of an older version");
   dir.Write("B/Done/Done.vbp", kProject8c + "Form=d.frm\r\n");
@@ -280,6 +286,9 @@ TEST_F(BadInput, BatchFolderWithLoopsAndSharedForms) {
   std::filesystem::create_symlink("Nowhere", dir / "B/Dangling");
   std::filesystem::create_directory(dir / "B/Folder.vbp");
   EXPECT_EQ(3, ConvertBatch(dir / "B", kTables, host, DefaultFileSystem()));
+  EXPECT_EQ("Begin VB.Form f\r\nEnd\r\nx = 1\r\n",
+            dir.Read("B/Common/login.frm"));
+  EXPECT_EQ("Begin VB.Form f\rEnd\rx = 1", dir.Read("B/Common/login.frm.bak"));
   EXPECT_EQ("Begin VB.Form s\r\nEnd\r\nDim g As Tabulon80c.Grid\r\n",
             dir.Read("B/Common/s.frm"));
   EXPECT_EQ(shared, dir.Read("B/Common/s.frm.bak"));

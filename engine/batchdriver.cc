@@ -49,6 +49,7 @@ bool IsProjectName(std::string_view name) {
 int ConvertBatch(const std::string& folder, const Tables& tables,
                  ConversionHost& host, FileSystem& fs) {
   int count = 0;
+  WrittenFiles written;
   for (const std::string& sub : SortedEntries(fs, folder)) {
     const std::string dir = folder + "/" + sub;
     if (KindOf(fs, dir) != FileSystem::Kind::kDirectory) continue;
@@ -59,7 +60,7 @@ int ConvertBatch(const std::string& folder, const Tables& tables,
         continue;
       }
       if (int err = fs.ChangeDir(dir)) ThrowFileError("chdir", dir, err);
-      ConvertProject(path, false, tables, host, fs);
+      ConvertProject(path, false, tables, host, fs, &written);
       ++count;
     }
   }

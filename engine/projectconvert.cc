@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <set>
-#include <utility>
 
 #include "engine/backup.h"
 #include "engine/files.h"
@@ -66,15 +64,17 @@ FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
   return status;
 }
 
-// For each file, whether one before it is the same file reached under
-// another name (listed twice, spelt otherwise, a link, the project file
-// itself). A project may list a great many names, so each is looked up once.
-std::vector<bool> Repeats(const std::vector<FileSystem::Status>& files) {
+// For each file, whether it is one written before, or one before it in
+// files, reached under another name (listed twice, spelt otherwise, a link,
+// the project file itself, a form an earlier project of the batch shares).
+// A project may list a great many names, so each is looked up once.
+std::vector<bool> Repeats(const std::vector<FileSystem::Status>& files,
+                          WrittenFiles& written) {
   std::vector<bool> repeats;
-  std::set<std::pair<unsigned long long, unsigned long long>> seen;
   for (const FileSystem::Status& file : files) {
     const bool known = file.device != 0 || file.inode != 0;
-    repeats.push_back(known && !seen.emplace(file.device, file.inode).second);
+    repeats.push_back(known &&
+                      !written.emplace(file.device, file.inode).second);
   }
   return repeats;
 }
@@ -104,8 +104,8 @@ std::vector<std::string> ListedFiles(std::string_view project_text) {
 }
 
 void ConvertProject(const std::string& pth, bool interactive,
-                    const Tables& tables, ConversionHost& host,
-                    FileSystem& fs) {
+                    const Tables& tables, ConversionHost& host, FileSystem& fs,
+                    WrittenFiles* written) {
   host.ClearProgress();
   const auto [folder, name] = SplitPath(pth);
 
@@ -138,7 +138,9 @@ void ConvertProject(const std::string& pth, bool interactive,
   for (const std::string& fn : names) {
     files.push_back(CheckRewritable(fs, ResolveListedName(folder, fn, fs)));
   }
-  const std::vector<bool> repeats = Repeats(files);
+  WrittenFiles this_run;
+  const std::vector<bool> repeats =
+      Repeats(files, written != nullptr ? *written : this_run);
 
   WindowDisabled disabled(host);
   BackUp(fs, pth, pth + ".bak");

@@ -1,8 +1,10 @@
 #ifndef ENGINE_PROJECTCONVERT_H_
 #define ENGINE_PROJECTCONVERT_H_
 
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/conversionhost.h"
@@ -15,14 +17,21 @@
 // entry whose value starts with a double quote names no file.
 std::vector<std::string> ListedFiles(std::string_view project_text);
 
+// The files a conversion has written, each as device and inode.
+using WrittenFiles =
+    std::set<std::pair<unsigned long long, unsigned long long>>;
+
 // Converts the project file pth and every form and user control it lists,
 // reporting through host. interactive asks before and reports after. Throws
 // std::filesystem::filesystem_error (errno, text and path) at the first
 // failing file operation; the host's window is enabled again by then. Every
 // listed file is checked before anything is written, so a project with a
-// missing or unwritable file is left untouched.
+// missing or unwritable file is left untouched. A file is converted once per
+// run however often it is listed; a batch passes the same written to each of
+// its projects, so that a form two projects share is converted once too.
 void ConvertProject(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host,
-                    FileSystem& fs = DefaultFileSystem());
+                    FileSystem& fs = DefaultFileSystem(),
+                    WrittenFiles* written = nullptr);
 
 #endif  // ENGINE_PROJECTCONVERT_H_

@@ -31,10 +31,10 @@ TreeEntry Link(std::string target);
 // of its file's bytes, and only where a finished run replaces it too; no
 // entry disappears and nothing else appears but new backups and partial
 // copies of a file (as it was, or converted) under "<name>.bak.partial".
-// When in_flight is
-// true (a killed run, or a device that failed for good), one file may hold
-// anything, provided its ".bak" holds its bytes: the one being written when
-// the run stopped. Returns one line per broken promise, none when kept.
+// When in_flight is true (a killed run, or a device that failed for good),
+// one file may hold anything, provided its ".bak" holds its bytes: the one
+// being written when the run stopped. Returns one line per broken promise,
+// none when kept.
 std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
                                    const Tree& converted, bool in_flight);
 
