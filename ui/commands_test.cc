@@ -54,6 +54,7 @@ class CommandsTest : public QObject {
   void BatchConvertsEveryProjectOneLevelDown();
   void BatchOfFolderWithoutSubfoldersCountsNone();
   void BatchStopsAtFailingProject();
+  void BatchConvertsASharedFormOnce();
 
  private:
   bool Converted(const char* name);  // rewritten, with its original in .bak
@@ -293,6 +294,34 @@ void CommandsTest::BatchStopsAtFailingProject() {
   QVERIFY(Untouched("Stop/B/frmMain.frm"));
   QVERIFY(Untouched("Stop/C/C.vbp"));
   QVERIFY(form.isEnabled() && form.isVisible());
+}
+
+void CommandsTest::BatchConvertsASharedFormOnce() {
+  // The library line inside a property survives conversion, so the contents
+  // alone do not tell that the form was converted by the first project.
+  const std::string shared =
+      "VERSION 5.00\r\n"
+      "Begin VB.Form frmShared\r\n"
+      "   Begin Tabulon80.Grid grd\r\n"
+      "      Tag = \"Object = "
+      "\"{5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0\"; "
+      "\"tbln8.ocx\"\"\r\n"
+      "   End\r\n"
+      "End\r\n";
+  WriteTestFile(root_, "Two/Pair/A.vbp", Project("Form=frmShared.frm\r\n"));
+  WriteTestFile(root_, "Two/Pair/B.vbp", Project("Form=frmShared.frm\r\n"));
+  WriteTestFile(root_, "Two/Pair/frmShared.frm", shared);
+  ScriptedDialogs dlg;
+  dlg.answers = {true};
+  Form1 form(dlg);
+  form.Dir1->SetPath(TestFolder(root_, "Two"));
+  QTest::mouseClick(form.cmdButton2, Qt::LeftButton);
+  QCOMPARE(dlg.shown.size(), 1);
+  QCOMPARE(dlg.shown[0].text, QString("Done converting 2 projects."));
+  QCOMPARE(ReadTestFile(root_, "Two/Pair/frmShared.frm.bak"), shared);
+  const std::string now = ReadTestFile(root_, "Two/Pair/frmShared.frm");
+  QVERIFY(now.find("Begin Tabulon80c.Grid grd") != std::string::npos);
+  QVERIFY(now.find("Tabulon80cc") == std::string::npos);
 }
 
 QTEST_MAIN(CommandsTest)

@@ -42,6 +42,8 @@ void Form1::cmd_Click() {
 void Form1::cmdButton2_Click() {
   try {
     uint64_t counter = 0;
+    // A form shared by two projects of the batch is converted once.
+    WrittenFiles written;
     const size_t n = Dir1->SubfolderCount();
     for (size_t k = 0; k < n; ++k) {
       File1->SetPath(Dir1->Subfolder(k));
@@ -51,7 +53,8 @@ void Form1::cmdButton2_Click() {
         if (!IsProjectFile(f)) continue;
         const std::string pth = (fs::path(File1->Path()) / f).string();
         fs::current_path(File1->Path());
-        ConvertProject(pth, false, tables_, *this);
+        ConvertProject(pth, false, tables_, *this, DefaultFileSystem(),
+                       &written);
         ++counter;
       }
     }
