@@ -168,6 +168,16 @@ TEST_F(BadInput, ListedNamesThatNameNoFileStopBeforeAnything) {
   }
 }
 
+TEST_F(BadInput, FoldersUnderBackupNamesStopBeforeAnything) {
+  WriteProject("Form=a.frm\r\nForm=b.frm\r\n");
+  dir.Write("P/a.frm", kGrid);
+  dir.Write("P/b.frm", kGrid);
+  std::filesystem::create_directories(dir / "P/b.frm.bak.partial");
+  ExpectRefused(EISDIR, dir / "P/b.frm.bak.partial");
+  std::filesystem::create_directories(dir / "P/P.vbp.bak");
+  ExpectRefused(EISDIR, dir / "P/P.vbp.bak");
+}
+
 TEST_F(BadInput, ANulInAListedNameNamesNoOtherFile) {
   // The bytes before the NUL name a file that exists but is not listed.
   WriteProject("Form=modMain.bas\0.frm\r\nForm=f.frm\r\n"s);

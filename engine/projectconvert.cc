@@ -57,9 +57,11 @@ FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
   if (int err = fs.Access(path, true)) ThrowFileError("open", path, err);
   const std::string folder = FolderOf(path);
   if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
-  const std::string bak = path + ".bak";
-  if (StatFile(fs, bak).kind == FileSystem::Kind::kDirectory) {
-    ThrowFileError("open", bak, EISDIR);
+  // Nor may a folder hold the name of the backup or of its temporary copy.
+  for (const std::string& taken : {path + ".bak", path + ".bak.partial"}) {
+    if (StatFile(fs, taken).kind == FileSystem::Kind::kDirectory) {
+      ThrowFileError("open", taken, EISDIR);
+    }
   }
   return status;
 }
