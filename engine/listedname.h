@@ -10,7 +10,9 @@
 // the project's folder (pth; empty for the current directory), and letter
 // case need not match the disk. A component that does not exist as written
 // takes the one directory entry equal to it with case ignored. A name with a
-// drive letter cannot exist here. Throws ENOENT naming the path sought when
+// drive letter cannot exist here. On Windows the system itself reads names
+// that way: the name is taken as written, relative to pth unless it has a
+// drive or a leading separator. Throws ENOENT naming the path sought when
 // the name does not resolve.
 std::string ResolveListedName(const std::string& pth, const std::string& fn,
                               FileSystem& fs);
