@@ -70,6 +70,26 @@ TEST_F(DefaultFileSystemTest, ReportsAMissingFileAsENOENT) {
   EXPECT_EQ(ENOENT, fs.ChangeDir(dir / "none"));
 }
 
+TEST_F(DefaultFileSystemTest, APathHoldingANulNamesNoFile) {
+  // The bytes before the NUL name a real file and folder, which must stay
+  // out of reach.
+  dir.Write("p/modMain.bas", "x");
+  const std::string file = dir / std::string("p/modMain.bas\0.frm", 18);
+  const std::string folder = dir / std::string("p\0", 2);
+  int fd = -1;
+  std::vector<std::string> names;
+  EXPECT_EQ(Kind::kMissing, StatFile(fs, file).kind);
+  EXPECT_EQ(ENOENT, fs.OpenRead(file, &fd));
+  EXPECT_EQ(ENOENT, fs.OpenWrite(file, 0666, &fd));
+  EXPECT_EQ(ENOENT, fs.Access(file, true));
+  EXPECT_EQ(ENOENT, fs.Rename(file, dir / "q"));
+  EXPECT_EQ(ENOENT, fs.Rename(dir / "p/modMain.bas", file));
+  EXPECT_EQ(ENOENT, fs.Remove(file));
+  EXPECT_EQ(ENOENT, fs.ListDir(folder, &names));
+  EXPECT_EQ(ENOENT, fs.ChangeDir(folder));
+  EXPECT_EQ("x", dir.Read("p/modMain.bas"));
+}
+
 TEST_F(DefaultFileSystemTest, ListsAFolderAndEntersIt) {
   dir.Write("p/a.frm", "x");
   dir.Write("p/Forms/b.frm", "");

@@ -60,6 +60,12 @@ int ErrnoOf(DWORD error) {
 
 int LastErrno() { return ErrnoOf(GetLastError()); }
 
+// The system's calls end a path at its first NUL byte, so a name holding one
+// would reach the file its first bytes name. No file has such a name.
+bool Unnamable(const std::string& path) {
+  return path.find('\0') != std::string::npos;
+}
+
 // The C runtime moves at most INT_MAX bytes a call.
 unsigned Chunk(size_t n) {
   return static_cast<unsigned>(std::min<size_t>(n, INT_MAX));
@@ -70,6 +76,7 @@ class WindowsFileSystem : public FileSystem {
   // Binary mode: text mode would turn CR LF into LF on the way in and LF
   // into CR LF on the way out, and a file must keep every byte it holds.
   int OpenRead(const std::string& path, int* fd) override {
+    if (Unnamable(path)) return ENOENT;
     *fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     return *fd < 0 ? errno : 0;
   }
@@ -77,6 +84,7 @@ class WindowsFileSystem : public FileSystem {
   // Windows knows one permission, whether a file may be written.
   int OpenWrite(const std::string& path, unsigned permissions,
                 int* fd) override {
+    if (Unnamable(path)) return ENOENT;
     const int mode =
         (permissions & 0222) != 0 ? (_S_IREAD | _S_IWRITE) : _S_IREAD;
     *fd = ::_open(path.c_str(),
@@ -105,6 +113,7 @@ class WindowsFileSystem : public FileSystem {
   // volume and file index tell which file this is.
   int Stat(const std::string& path, Status* status) override {
     *status = Status{};
+    if (Unnamable(path)) return 0;
     const HANDLE h = ::CreateFileA(
         path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -135,6 +144,7 @@ class WindowsFileSystem : public FileSystem {
   // The read-only attribute is the one right that can be seen beforehand;
   // on a folder it only marks a customised folder and forbids nothing.
   int Access(const std::string& path, bool write) override {
+    if (Unnamable(path)) return ENOENT;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrno();
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -146,17 +156,20 @@ class WindowsFileSystem : public FileSystem {
 
   // The C runtime's rename refuses an existing target.
   int Rename(const std::string& from, const std::string& to) override {
+    if (Unnamable(from) || Unnamable(to)) return ENOENT;
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)
                ? 0
                : LastErrno();
   }
 
   int Remove(const std::string& path) override {
+    if (Unnamable(path)) return ENOENT;
     return ::DeleteFileA(path.c_str()) ? 0 : LastErrno();
   }
 
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override {
+    if (Unnamable(path)) return ENOENT;
     std::string pattern = path.empty() ? "." : path;
     if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
     pattern += '*';
@@ -178,6 +191,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int ChangeDir(const std::string& path) override {
+    if (Unnamable(path)) return ENOENT;
     return ::_chdir(path.c_str()) == 0 ? 0 : errno;
   }
 };
