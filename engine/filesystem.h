@@ -23,7 +23,8 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual int OpenRead(const std::string& path, int* fd) = 0;
-  // Creates the file, or empties an existing one; permissions apply to a new
+  // Creates the file, or opens an existing one to replace its content: once
+  // closed it holds exactly the bytes written. permissions apply to a new
   // file only.
   virtual int OpenWrite(const std::string& path, unsigned permissions,
                         int* fd) = 0;

@@ -35,6 +35,43 @@ TEST_F(DefaultFileSystemTest, KeepsEveryByte) {
   EXPECT_EQ(bytes, ReadWholeFile(fs, dir / "f.frm"));
 }
 
+// A rewrite may be shorter than the file it replaces, and may stop half way
+// when a conversion fails: either way nothing of the old content is left.
+TEST_F(DefaultFileSystemTest, AWrittenFileHoldsOnlyTheBytesWrittenToIt) {
+  const std::string old_bytes(300000, 'x');
+  dir.Write("short.frm", old_bytes);
+  {
+    OutputFile out(fs, dir / "short.frm", 0666);
+    out.Write("new");
+    out.Close();
+  }
+  EXPECT_EQ("new", dir.Read("short.frm"));
+
+  dir.Write("stopped.frm", old_bytes);
+  {
+    OutputFile out(fs, dir / "stopped.frm", 0666);
+    out.Write("half");
+  }  // no Close: the conversion threw
+  EXPECT_EQ("half", dir.Read("stopped.frm"));
+
+  dir.Write("longer.frm", "old");
+  {
+    OutputFile out(fs, dir / "longer.frm", 0666);
+    out.Write(old_bytes);
+    out.Close();
+  }
+  EXPECT_EQ(old_bytes, dir.Read("longer.frm"));
+
+  // Reading part of a file and closing it leaves the file whole.
+  {
+    InputFile in(fs, dir / "longer.frm");
+    char buf[10];
+    EXPECT_EQ(10u, in.Read(buf, sizeof buf));
+    in.Close();
+  }
+  EXPECT_EQ(old_bytes, dir.Read("longer.frm"));
+}
+
 TEST_F(DefaultFileSystemTest, RenameReplacesAnExistingFile) {
   dir.Write("f.frm.bak.partial", "new");
   dir.Write("f.frm.bak", "old");
