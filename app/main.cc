@@ -5,6 +5,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Desktops match the window to its menu entry and icon by this name.
+  QApplication::setDesktopFileName(
+      QStringLiteral("net.tabulonmigration.TabulonMigration"));
   QtDialogs dlg;
   Form1 form(dlg);
   form.show();

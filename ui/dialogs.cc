@@ -7,6 +7,9 @@ bool QtDialogs::MsgBox(QWidget* parent, QMessageBox::Icon icon,
                        const QString& title, const QString& text,
                        QMessageBox::StandardButtons buttons) {
   QMessageBox box(icon, title, text, buttons, parent);
+  // Enter chooses OK; Escape, like closing the box, never does.
+  if (buttons & QMessageBox::Ok) box.setDefaultButton(QMessageBox::Ok);
+  if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
 }
 

@@ -6,28 +6,16 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSizeF>
 #include <QStringList>
+#include <QStyle>
 
+#include "ui/classicfont.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/twips.h"
 
 namespace {
-
-// The twips layout was measured in MS Sans Serif 8.25 pt. Where that face is
-// missing, a face with Helvetica's metrics keeps the texts inside their
-// controls; the usual default faces are wider.
-QFont ClassicFont(bool bold) {
-  QFont font;
-  font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans",
-                    "Arimo", "Nimbus Sans"});
-  font.setPointSizeF(8.25);
-  font.setWeight(bold ? QFont::Bold : QFont::Normal);
-  font.setItalic(false);
-  font.setUnderline(false);
-  font.setStrikeOut(false);
-  return font;
-}
 
 template <class Widget>
 Widget* Place(Widget* w, const char* name, const QRect& geometry) {
@@ -49,6 +37,23 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& text,
   auto* button = Place(new QPushButton(text, parent), name, geometry);
   button->setAutoDefault(true);  // Enter presses the focused button
   return button;
+}
+
+// Room for a button's text: the style keeps a margin inside the frame.
+QSizeF TextRoomOf(const QPushButton& button) {
+  const QStyle& style = *button.style();
+  const int margin =
+      style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+  const int frame =
+      style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+  return QSizeF(button.width() - 2 * margin, button.height() - 2 * frame);
+}
+
+// What a screen reader says of a control; the labels' texts serve where
+// there are some.
+void Describe(QWidget* w, const QString& name, const QString& description) {
+  w->setAccessibleName(name);
+  w->setAccessibleDescription(description);
 }
 
 }  // namespace
@@ -97,6 +102,14 @@ Form1::Form1(Dialogs& dialogs) : dlg(dialogs) {
   connect(Dir1, &FolderList::Changed, this, &Form1::Dir1_Change);
 
   Form_Load();
+  // The layout's sizes are fixed; where the default face is wider than the
+  // one they were measured in, a smaller size keeps every text whole.
+  setFont(FitFont(font(), *this,
+                  {{Label1->text(), Label1->size()},
+                   {Label5->text(), Label5->size()},
+                   {Label3->text(), Label3->size()},
+                   {cmdButton2->text(), TextRoomOf(*cmdButton2)}}));
+  DescribeControls();
   try {
     Dir1->SetPath(std::filesystem::current_path().string());
   } catch (const std::filesystem::filesystem_error& e) {
@@ -110,6 +123,26 @@ void Form1::Form_Load() {
   Label1->setText(
       QStringLiteral("This utility converts VB projects that use ") +
       QStringLiteral("Tabulon8 to Tabulon8c"));
+}
+
+void Form1::DescribeControls() {
+  Label5->setBuddy(lst);
+  Label3->setBuddy(Dir1);
+  Describe(this, windowTitle(), Label1->text());
+  Describe(cmd, cmd->text(),
+           QStringLiteral("Choose a project file (.vbp) and convert it"));
+  Describe(lst, QStringLiteral("Project Files"),
+           QStringLiteral("The project file and each form and user control it "
+                          "lists, marked OK once converted"));
+  Describe(cmdButton2, cmdButton2->text(),
+           QStringLiteral("Batch Conversion: converts every project file one "
+                          "folder level below the folder opened in the folder "
+                          "list"));
+  Describe(
+      Dir1, QStringLiteral("Folders"),
+      Label3->text() + QStringLiteral(" Or highlight it and press Enter."));
+  Describe(File1, QStringLiteral("Files"),
+           QStringLiteral("The files of the folder opened in the folder list"));
 }
 
 void Form1::Dir1_Change() {

@@ -67,6 +67,7 @@ class Form1 : public QWidget, public ConversionHost {
 
  private:
   void Form_Load();
+  void DescribeControls();
   void ReportFailure(const std::filesystem::filesystem_error& e);
 
   Tables tables_;

@@ -1,6 +1,8 @@
 # Shared by scripts/test and scripts/run: the Debian packages the project
 # builds and tests with, installed when missing.
-PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev clang-format git)
+# fonts-liberation2: a face with the widths the window's layout was drawn for.
+PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev clang-format git
+  fonts-liberation2)
 
 # ensure_packages [--no-install-recommends] [extra package...]
 ensure_packages() {
