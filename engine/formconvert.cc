@@ -74,13 +74,17 @@ void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
   size_t depth = 1;
   while (!in.AtEnd()) {
     in.ReadLine(s);
-    if (StartsWithIgnoreCase(TrimSpaces(s), kSectionOpen)) {
-      ApplyTable(s, tables.PropTable);
+    // Most lines of a block are indented properties: trim each once, and
+    // again only if a table changed it.
+    std::string_view trimmed = TrimSpaces(s);
+    if (StartsWithIgnoreCase(trimmed, kSectionOpen) &&
+        ApplyTable(s, tables.PropTable)) {
+      trimmed = TrimSpaces(s);
     }
-    if (OpensBlock(s)) {
+    if (StartsWithIgnoreCase(trimmed, kBlockOpen)) {
       ApplyTable(s, tables.ClassTable);
       ++depth;
-    } else if (EqualsIgnoreCase(TrimSpaces(s), kBlockClose)) {
+    } else if (EqualsIgnoreCase(trimmed, kBlockClose)) {
       --depth;
     }
     out.WriteLine(s);
@@ -93,8 +97,10 @@ void ConvertCode(std::string& s, const Tables& tables) {
     StringReplace(s, row.find, row.repl);
     const std::string_view find_library = LibraryPart(row.find);
     const std::string_view repl_library = LibraryPart(row.repl);
-    if (!EqualsIgnoreCase(find_library, row.find) &&
-        !EqualsIgnoreCase(repl_library, row.repl)) {
+    // A library part is a prefix of its text, so it differs from the text
+    // exactly when it is shorter.
+    if (find_library.size() != row.find.size() &&
+        repl_library.size() != row.repl.size()) {
       StringReplace(s, find_library, repl_library);
     }
   }

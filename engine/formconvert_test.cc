@@ -215,6 +215,46 @@ TEST(ConvertCode, RenamesLibraryOnlyForLibraryDotClassRows) {
   EXPECT_EQ("Dim g As Tabulon80c.Grid", t);
 }
 
+TEST(ConvertCode, RenamesLibraryOnlyWhenBothTextsNameOne) {
+  Tables tables = InitTables();
+  tables.ClassTable = {{"Old.Grid", "NewGrid"}};
+  std::string s("Dim a As Old.Grid, b As old.Column");
+  ConvertCode(s, tables);
+  EXPECT_EQ("Dim a As NewGrid, b As old.Column", s);
+  tables.ClassTable = {{"OldGrid", "New.Grid"}};
+  std::string t("Dim a As OldGrid, b As old.Column");
+  ConvertCode(t, tables);
+  EXPECT_EQ("Dim a As New.Grid, b As old.Column", t);
+}
+
+// A section opening that a table turns into a block opening is walked as a
+// block: the line is judged as it stands after the table.
+TEST(ConvertControl, JudgesASectionLineAsTheTableLeftIt) {
+  Tables tables = InitTables();
+  tables.PropTable = {{"BeginProperty Sub ", "Begin Sub."}};
+  size_t pos = 0;
+  const std::string text =
+      "Begin VB.Form f\r\n BeginProperty Sub x\r\n End\r\n"
+      "Tabulon80 inside\r\nEnd\r\nTabulon80 after\r\n";
+  SourceReader in(
+      [&](char* buf, size_t n) {
+        const size_t k = std::min(n, text.size() - pos);
+        std::memcpy(buf, text.data() + pos, k);
+        pos += k;
+        return k;
+      },
+      LineEnds::kCr);
+  std::string written;
+  TargetWriter out([&](std::string_view b) { written.append(b); },
+                   LineEnds::kCr);
+  ConvertFormLines(in, out, tables);
+  out.Flush();
+  EXPECT_EQ(
+      "Begin VB.Form f\r\n Begin Sub.x\r\n End\r\nTabulon80 inside\r\n"
+      "End\r\nTabulon80c after\r\n",
+      written);
+}
+
 class ConvertFormFile : public ::testing::Test {
  protected:
   TempDir dir;

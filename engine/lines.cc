@@ -4,7 +4,10 @@
 #include <utility>
 
 namespace {
-constexpr size_t kBufferSize = 1 << 18;
+// See the copy buffer in backup.cc: big enough, and still from the heap's
+// free lists. The read buffer is filled before it is read, so it is not
+// cleared.
+constexpr size_t kBufferSize = 1 << 16;
 }  // namespace
 
 LineEnds LineEndsOf(bool has_cr, bool has_lf) {
@@ -16,11 +19,13 @@ std::string_view Terminator(LineEnds ends) {
 }
 
 SourceReader::SourceReader(Refill refill, LineEnds ends)
-    : refill_(std::move(refill)), ends_(ends), buf_(kBufferSize) {}
+    : refill_(std::move(refill)),
+      ends_(ends),
+      buf_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
 bool SourceReader::Fill() {
   pos_ = 0;
-  len_ = refill_(buf_.data(), buf_.size());
+  len_ = refill_(buf_.get(), kBufferSize);
   return len_ > 0;
 }
 
@@ -30,7 +35,7 @@ void SourceReader::ReadLine(std::string& s) {
   s.clear();
   const char end_byte = ends_ == LineEnds::kLf ? '\n' : '\r';
   while (pos_ < len_ || Fill()) {
-    const char* start = buf_.data() + pos_;
+    const char* start = buf_.get() + pos_;
     const size_t avail = len_ - pos_;
     const void* hit = std::memchr(start, end_byte, avail);
     if (hit == nullptr) {

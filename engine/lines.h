@@ -3,9 +3,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // How a file's lines end. Files written by the development environment end
 // their lines in CR LF, and there a CR alone ends a line too while a lone LF
@@ -35,7 +35,7 @@ class SourceReader {
 
   Refill refill_;
   LineEnds ends_;
-  std::vector<char> buf_;
+  std::unique_ptr<char[]> buf_;
   size_t pos_ = 0;
   size_t len_ = 0;
 };

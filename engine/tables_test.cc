@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "engine/text.h"
 
 namespace {
@@ -85,6 +87,33 @@ TEST(FindIgnoreCase, FindsFirstMatchFromPosition) {
   EXPECT_EQ(std::string_view::npos, FindIgnoreCase("xxBEGI", "begin"));
   EXPECT_EQ(std::string_view::npos, FindIgnoreCase("abc", "c", 4));
   EXPECT_EQ(0u, FindIgnoreCase("{x", "{X"));  // a non-letter first byte
+}
+
+// The search starts from the rarest byte of find that is not a letter,
+// wherever that byte stands; the match found must still be the first one.
+TEST(FindIgnoreCase, AgreesWithAPlainScan) {
+  // Letters in both cases, bytes that never fold, and 8-bit text.
+  const std::string alphabet = "aAbB{#8.0 \"\xE9\xC9";
+  std::mt19937 random(5);
+  auto pick = [&](size_t n) {
+    return std::uniform_int_distribution<size_t>(0, n)(random);
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string s(pick(24), ' ');
+    for (char& c : s) c = alphabet[pick(alphabet.size() - 1)];
+    std::string find(1 + pick(4), ' ');
+    for (char& c : find) c = alphabet[pick(alphabet.size() - 1)];
+    const size_t from = pick(s.size() + 1);
+    size_t expected = std::string_view::npos;
+    for (size_t i = from; i + find.size() <= s.size(); ++i) {
+      if (StartsWithIgnoreCase(std::string_view(s).substr(i), find)) {
+        expected = i;
+        break;
+      }
+    }
+    ASSERT_EQ(expected, FindIgnoreCase(s, find, from))
+        << "s=" << s << " find=" << find << " from=" << from;
+  }
 }
 
 TEST(TrimSpaces, RemovesSpacesButNotTabs) {

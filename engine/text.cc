@@ -14,16 +14,44 @@ bool StartsWithIgnoreCase(std::string_view s, std::string_view find) {
   return true;
 }
 
-size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
-  if (find.empty() || from > s.size() || s.size() - from < find.size()) {
-    return std::string_view::npos;
+namespace {
+
+bool IsLetter(char c) { return FoldCase(c) >= 'a' && FoldCase(c) <= 'z'; }
+
+// How often a byte turns up in forms and code, roughly: spaces and letters
+// everywhere, digits and the punctuation of strings, properties and member
+// access often, braces, '#' and ';' seldom.
+int Commonness(char c) {
+  if (c == ' ' || IsLetter(c)) return 3;
+  if ((c >= '0' && c <= '9') || c == '"' || c == '.' || c == '=' || c == '(' ||
+      c == ')' || c == ',' || c == '\'' || c == '_' || c == '&') {
+    return 2;
   }
-  // memchr finds candidates for the first byte in each case far faster than
-  // a byte loop; the rest is compared only where the first byte fits.
+  return 1;
+}
+
+// The offset in find of the byte to look for first: the rarest byte that is
+// not a letter, so one memchr finds its every occurrence whatever the case
+// of the text around it. npos when find is all letters.
+size_t AnchorOf(std::string_view find) {
+  size_t anchor = std::string_view::npos;
+  int best = 3;
+  for (size_t i = 0; i < find.size() && best > 1; ++i) {
+    if (IsLetter(find[i])) continue;
+    const int commonness = Commonness(find[i]);
+    if (commonness < best || anchor == std::string_view::npos) {
+      anchor = i;
+      best = commonness;
+    }
+  }
+  return anchor;
+}
+
+// For a find of letters only: the first byte in either case.
+size_t FindByFirstLetter(std::string_view s, std::string_view find,
+                         size_t from) {
   const char lower = FoldCase(find[0]);
-  const char upper = (lower >= 'a' && lower <= 'z')
-                         ? static_cast<char>(lower - 'a' + 'A')
-                         : lower;
+  const char upper = static_cast<char>(lower - 'a' + 'A');
   const std::string_view rest = find.substr(1);
   const char* const begin = s.data();
   const char* const last = begin + (s.size() - find.size());  // last start
@@ -36,9 +64,7 @@ size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
       next_lower = static_cast<const char*>(std::memchr(p, lower, span));
       if (next_lower == nullptr) next_lower = last + 1;
     }
-    if (upper == lower) {
-      next_upper = next_lower;
-    } else if (next_upper < p) {
+    if (next_upper < p) {
       next_upper = static_cast<const char*>(std::memchr(p, upper, span));
       if (next_upper == nullptr) next_upper = last + 1;
     }
@@ -52,9 +78,32 @@ size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
   return std::string_view::npos;
 }
 
+}  // namespace
+
+size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
+  if (find.empty() || from > s.size() || s.size() - from < find.size()) {
+    return std::string_view::npos;
+  }
+  // memchr finds the candidates far faster than a byte loop, and the whole
+  // find is compared only where its rarest byte fits. Candidates come in
+  // order of their start, so the first that fits is the first match.
+  const size_t k = AnchorOf(find);
+  if (k == std::string_view::npos) return FindByFirstLetter(s, find, from);
+  const char* const begin = s.data();
+  const char* const last = begin + (s.size() - find.size()) + k;
+  for (const char* p = begin + from + k; p <= last; ++p) {
+    p = static_cast<const char*>(
+        std::memchr(p, find[k], static_cast<size_t>(last - p) + 1));
+    if (p == nullptr) break;
+    if (StartsWithIgnoreCase(std::string_view(p - k, find.size()), find)) {
+      return static_cast<size_t>(p - k - begin);
+    }
+  }
+  return std::string_view::npos;
+}
+
 std::string_view TrimSpaces(std::string_view s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const size_t last = s.find_last_not_of(' ');
-  return s.substr(first, last - first + 1);
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
 }
