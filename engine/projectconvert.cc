@@ -63,6 +63,14 @@ FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
       ThrowFileError("open", taken, EISDIR);
     }
   }
+  // A file reached through its own backup name (a link to it) would be
+  // rewritten into its only backup, and its bytes lost.
+  const FileSystem::Status bak = StatFile(fs, path + ".bak");
+  if (bak.kind == FileSystem::Kind::kRegular &&
+      (bak.device != 0 || bak.inode != 0) && bak.device == status.device &&
+      bak.inode == status.inode) {
+    ThrowFileError("open", path + ".bak", EINVAL);
+  }
   return status;
 }
 

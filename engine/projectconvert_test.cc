@@ -185,6 +185,28 @@ TEST_F(ConvertProjectTest, ListedFolderOrBackupFolderStopsBeforeAnything) {
   EXPECT_EQ(before, dir.Snapshot());
 }
 
+// A listed file, or the project file, that is a link to its own backup
+// name would be rewritten into its only backup: nothing is touched.
+TEST_F(ConvertProjectTest, FileThatIsItsOwnBackupStopsBeforeAnything) {
+  for (const std::string name : {"Demo/Forms/frmOrders.frm", "Demo/Demo.vbp"}) {
+    SetUp();
+    std::filesystem::rename(dir / name, dir / (name + ".bak"));
+    std::filesystem::create_symlink(
+        std::filesystem::path(name).filename().string() + ".bak", dir / name);
+    const auto before = dir.Snapshot();
+    try {
+      Convert(false);
+      FAIL() << "no error for " << name;
+    } catch (const std::filesystem::filesystem_error& e) {
+      EXPECT_EQ(EINVAL, e.code().value());
+      EXPECT_EQ(dir / (name + ".bak"), e.path1().string());
+    }
+    EXPECT_EQ(before, dir.Snapshot());
+    std::filesystem::remove(dir / name);
+    std::filesystem::rename(dir / (name + ".bak"), dir / name);
+  }
+}
+
 TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {
   // Every operation of the run fails in turn; the window always ends
   // enabled and the error names a path.
