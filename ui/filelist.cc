@@ -2,11 +2,11 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <filesystem>
 
 #include "ui/listing.h"
 
-FileList::FileList(QWidget* parent) : QListWidget(parent) {
+FileList::FileList(QWidget* parent, FileSystem& fs)
+    : QListWidget(parent), fs_(fs) {
   setUniformItemSizes(true);
 }
 
@@ -14,7 +14,7 @@ void FileList::SetPath(const std::string& path) {
   clear();
   names_.clear();
   path_ = path;
-  names_ = ListFolder(path, EntryKind::kFile);
+  names_ = ListFolder(fs_, path, EntryKind::kFile);
   for (const std::string& name : names_)
     addItem(QFile::decodeName(QByteArray::fromStdString(name)));
 }

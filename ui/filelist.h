@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/filesystem.h"
+
 // The names of every regular file in one folder, whatever the extension,
 // and no folders. It is filled at once when its folder is set, because the
 // batch reads it right afterwards. Names and paths are file-system bytes.
@@ -13,7 +15,9 @@ class FileList : public QListWidget {
   Q_OBJECT
 
  public:
-  explicit FileList(QWidget* parent = nullptr);
+  // Files are listed through fs.
+  explicit FileList(QWidget* parent = nullptr,
+                    FileSystem& fs = DefaultFileSystem());
 
   const std::string& Path() const { return path_; }
   // Lists the files of path. Throws std::filesystem::filesystem_error when
@@ -24,6 +28,7 @@ class FileList : public QListWidget {
   const std::string& FileName(size_t j) const { return names_.at(j); }
 
  private:
+  FileSystem& fs_;
   std::string path_;
   std::vector<std::string> names_;  // in the order shown
 };

@@ -25,7 +25,8 @@ QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const std::string& name,
 
 }  // namespace
 
-FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
+FolderList::FolderList(QWidget* parent, FileSystem& fs)
+    : QTreeWidget(parent), fs_(fs) {
   setHeaderHidden(true);
   setColumnCount(1);
   setRootIsDecorated(false);
@@ -46,7 +47,7 @@ void FolderList::SetPath(const std::string& path) {
 
   std::vector<std::string> names;
   try {
-    names = ListFolder(full.string(), EntryKind::kFolder);
+    names = ListFolder(fs_, full.string(), EntryKind::kFolder);
   } catch (const fs::filesystem_error&) {
     names.clear();
   }

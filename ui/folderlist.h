@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/filesystem.h"
+
 class QKeyEvent;
 
 // A folder, its ancestors above it and its immediate subfolders below it.
@@ -15,7 +17,9 @@ class FolderList : public QTreeWidget {
   Q_OBJECT
 
  public:
-  explicit FolderList(QWidget* parent = nullptr);
+  // Folders are listed through fs.
+  explicit FolderList(QWidget* parent = nullptr,
+                      FileSystem& fs = DefaultFileSystem());
 
   const std::string& Path() const { return path_; }
   // Shows path, made absolute. A folder that cannot be read shows no
@@ -36,6 +40,7 @@ class FolderList : public QTreeWidget {
  private:
   void Open(QTreeWidgetItem* item);
 
+  FileSystem& fs_;
   std::string path_;
   std::vector<std::string> subfolders_;  // names, in the order shown
 };

@@ -58,7 +58,7 @@ void Describe(QWidget* w, const QString& name, const QString& description) {
 
 }  // namespace
 
-Form1::Form1(Dialogs& dialogs) : dlg(dialogs) {
+Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quorvane Tabulon 8 to 8c Migration Utility"));
   setFont(ClassicFont(false));
@@ -88,8 +88,10 @@ Form1::Form1(Dialogs& dialogs) : dlg(dialogs) {
   Label3 = NewLabel(this, "Label3",
                     QStringLiteral("Double-click a folder to select it."),
                     tw.Rect(120, 4920, 2415, 255));
-  Dir1 = Place(new FolderList(this), "Dir1", tw.Rect(120, 5280, 2415, 1215));
-  File1 = Place(new FileList(this), "File1", tw.Rect(2640, 5280, 3615, 1260));
+  Dir1 =
+      Place(new FolderList(this, fs_), "Dir1", tw.Rect(120, 5280, 2415, 1215));
+  File1 =
+      Place(new FileList(this, fs_), "File1", tw.Rect(2640, 5280, 3615, 1260));
 
   setTabOrder(lst, cmdButton2);
   setTabOrder(cmdButton2, Dir1);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/conversionhost.h"
+#include "engine/filesystem.h"
 #include "engine/tables.h"
 
 class Dialogs;
@@ -29,7 +30,9 @@ class Form1 : public QWidget, public ConversionHost {
   Q_OBJECT
 
  public:
-  explicit Form1(Dialogs& dlg);
+  // Every file operation of the window and of its conversions goes through
+  // fs.
+  explicit Form1(Dialogs& dlg, FileSystem& fs = DefaultFileSystem());
 
   void ClearProgress() override;
   void AddProgress(const std::string& text) override;
@@ -70,6 +73,7 @@ class Form1 : public QWidget, public ConversionHost {
   void DescribeControls();
   void ReportFailure(const std::filesystem::filesystem_error& e);
 
+  FileSystem& fs_;
   Tables tables_;
 };
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/files.h"
 #include "engine/projectconvert.h"
 #include "engine/text.h"
 #include "ui/dialogs.h"
@@ -31,9 +32,11 @@ void Form1::cmd_Click() {
   try {
     const std::string pth = QFile::encodeName(fn).toStdString();
     // A conversion runs in its project's folder.
-    const fs::path folder = fs::path(pth).parent_path();
-    if (!folder.empty()) fs::current_path(folder);
-    ConvertProject(pth, true, tables_, *this);
+    const std::string folder = fs::path(pth).parent_path().string();
+    if (!folder.empty()) {
+      if (int err = fs_.ChangeDir(folder)) ThrowFileError("chdir", folder, err);
+    }
+    ConvertProject(pth, true, tables_, *this, fs_);
   } catch (const fs::filesystem_error& e) {
     ReportFailure(e);
   }
@@ -52,9 +55,9 @@ void Form1::cmdButton2_Click() {
         const std::string f = File1->FileName(j);
         if (!IsProjectFile(f)) continue;
         const std::string pth = (fs::path(File1->Path()) / f).string();
-        fs::current_path(File1->Path());
-        ConvertProject(pth, false, tables_, *this, DefaultFileSystem(),
-                       &written);
+        if (int err = fs_.ChangeDir(File1->Path()))
+          ThrowFileError("chdir", File1->Path(), err);
+        ConvertProject(pth, false, tables_, *this, fs_, &written);
         ++counter;
       }
     }

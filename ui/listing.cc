@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
+#include <utility>
 
+#include "engine/files.h"
 #include "engine/text.h"
 
 namespace {
@@ -20,17 +21,32 @@ bool LessIgnoreCase(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+// Byte for byte: a name through std::filesystem::path does not come back as
+// the same bytes on Windows once it holds a letter beyond ASCII.
+std::string Join(const std::string& folder, const std::string& name) {
+  const char separator =
+      static_cast<char>(std::filesystem::path::preferred_separator);
+  if (folder.empty() || folder.back() == '/' || folder.back() == separator)
+    return folder + name;
+  return folder + separator + name;
+}
+
 }  // namespace
 
-std::vector<std::string> ListFolder(const std::string& path, EntryKind kind) {
-  namespace fs = std::filesystem;
+std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
+                                    EntryKind kind) {
+  std::vector<std::string> entries;
+  if (int err = fs.ListDir(path, &entries)) ThrowFileError("list", path, err);
+  const FileSystem::Kind want = kind == EntryKind::kFolder
+                                    ? FileSystem::Kind::kDirectory
+                                    : FileSystem::Kind::kRegular;
   std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(path)) {
-    // An entry that vanished or cannot be examined is simply not listed.
-    std::error_code ec;
-    const bool wanted = kind == EntryKind::kFolder ? entry.is_directory(ec)
-                                                   : entry.is_regular_file(ec);
-    if (wanted && !ec) names.push_back(entry.path().filename().string());
+  for (std::string& name : entries) {
+    // An entry that vanished or cannot be examined (a link going round in
+    // a loop, a folder we may not search) is simply not listed.
+    FileSystem::Status status;
+    if (fs.Stat(Join(path, name), &status) == 0 && status.kind == want)
+      names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end(), LessIgnoreCase);
   return names;

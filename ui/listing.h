@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/filesystem.h"
+
 enum class EntryKind { kFolder, kFile };
 
 // Names (bytes, without the folder) of the subfolders or of the regular
 // files in folder path, symbolic links followed, sorted with letter case
 // ignored. Throws std::filesystem::filesystem_error when the folder cannot
 // be read.
-std::vector<std::string> ListFolder(const std::string& path, EntryKind kind);
+std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
+                                    EntryKind kind);
 
 #endif  // UI_LISTING_H_
