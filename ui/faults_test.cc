@@ -17,6 +17,7 @@
 #include "engine/sampletrees.h"
 #include "engine/testing.h"
 #include "engine/treecheck.h"
+#include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/form1.h"
 #include "ui/scripteddialogs.h"
@@ -49,6 +50,7 @@ class FaultsTest : public QObject {
   void cleanupTestCase();
   void BatchSurvivesEachOperationFailingOnce();
   void BatchSurvivesTheDiskFillingUp();
+  void FoldersTheSystemDeniesAreReported();
 
  private:
   Outcome Press(const std::function<void(FaultyFileSystem&)>& arrange);
@@ -209,6 +211,39 @@ void FaultsTest::BatchSurvivesTheDiskFillingUp() {
   QVERIFY(!CheckBoxes(roomy, 0));
   QVERIFY(roomy.after == converted_);
   qInfo("%zu disks filled", runs);
+}
+
+void FaultsTest::FoldersTheSystemDeniesAreReported() {
+  // The folders are readable; only the file system the window was given
+  // denies them, so this passes only if the window goes through it.
+  QDir::setCurrent(home_.path());
+  QTemporaryDir dir;
+  WriteTree(QFile::encodeName(dir.path()).toStdString(), before_);
+  FaultyFileSystem fs;
+  ScriptedDialogs dlg;
+  dlg.answers = {true, true};
+  Form1 form(dlg, fs);
+  form.Dir1->SetPath(QFile::encodeName(dir.path()).toStdString());
+  const std::string root = form.Dir1->Path();
+  const std::string a = root + "/A";
+  fs.unreadable.insert(a);
+
+  form.Dir1->SetPath(a);
+  QCOMPARE(form.Dir1->SubfolderCount(), size_t{0});
+  QCOMPARE(form.File1->count(), 0);
+  dlg.files = {QFile::decodeName(QByteArray::fromStdString(a + "/A.vbp"))};
+  QTest::mouseClick(form.cmd, Qt::LeftButton);
+
+  QCOMPARE(dlg.shown.size(), 2);
+  const QString denied =
+      ErrorPrefix(EACCES) + QFile::decodeName(QByteArray::fromStdString(a));
+  for (const ScriptedDialogs::Box& box : dlg.shown) {
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.text, denied);  // listing it, then entering it
+  }
+  QVERIFY(form.isEnabled());
+  QDir::setCurrent(home_.path());
+  QVERIFY(ReadTree(root) == before_);
 }
 
 QTEST_MAIN(FaultsTest)
