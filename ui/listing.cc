@@ -1,6 +1,7 @@
 #include "ui/listing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <utility>
 
@@ -42,11 +43,16 @@ std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
                                     : FileSystem::Kind::kRegular;
   std::vector<std::string> names;
   for (std::string& name : entries) {
-    // An entry that vanished or cannot be examined (a link going round in
-    // a loop, a folder we may not search) is simply not listed.
+    // An entry that vanished meanwhile, or a link going round in a loop, is
+    // neither a folder nor a file. Any other entry that cannot be examined
+    // is reported: passing over it would let a batch skip a project and
+    // still report success.
+    const std::string entry = Join(path, name);
     FileSystem::Status status;
-    if (fs.Stat(Join(path, name), &status) == 0 && status.kind == want)
-      names.push_back(std::move(name));
+    const int err = fs.Stat(entry, &status);
+    if (err == ELOOP) continue;
+    if (err != 0) ThrowFileError("stat", entry, err);
+    if (status.kind == want) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end(), LessIgnoreCase);
   return names;

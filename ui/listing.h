@@ -10,8 +10,8 @@ enum class EntryKind { kFolder, kFile };
 
 // Names (bytes, without the folder) of the subfolders or of the regular
 // files in folder path, symbolic links followed, sorted with letter case
-// ignored. Throws std::filesystem::filesystem_error when the folder cannot
-// be read.
+// ignored. Throws std::filesystem::filesystem_error when the folder, or an
+// entry of it other than a link loop, cannot be read.
 std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
                                     EntryKind kind);
 

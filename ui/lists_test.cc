@@ -42,6 +42,13 @@ void ListsTest::init() {
   WriteTestFile(root_, "billing/Billing.vbp", "Type=Exe\r\n");
   WriteTestFile(root_, "Archive/old.txt", "");
   WriteTestFile(root_, "top.vbp", "Type=Exe\r\n");
+  // Links that lead nowhere or round in a loop are neither folders nor
+  // files, and must not stop the listing.
+  std::filesystem::create_symlink("loop", (root_ + "/loop").toStdString());
+  std::filesystem::create_symlink("gone",
+                                  (root_ + "/Orders/x.frm").toStdString());
+  std::filesystem::create_symlink("self",
+                                  (root_ + "/Orders/self").toStdString());
   QVERIFY(QDir::setCurrent(root_));
 }
 
