@@ -191,8 +191,11 @@ TEST_F(ConvertProjectTest, FileThatIsItsOwnBackupStopsBeforeAnything) {
   for (const std::string name : {"Demo/Forms/frmOrders.frm", "Demo/Demo.vbp"}) {
     SetUp();
     std::filesystem::rename(dir / name, dir / (name + ".bak"));
+    std::error_code ec;
     std::filesystem::create_symlink(
-        std::filesystem::path(name).filename().string() + ".bak", dir / name);
+        std::filesystem::path(name).filename().string() + ".bak", dir / name,
+        ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
     const auto before = dir.Snapshot();
     try {
       Convert(false);
