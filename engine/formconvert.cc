@@ -95,12 +95,12 @@ void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
 void ConvertCode(std::string& s, const Tables& tables) {
   for (const ReplacementRow& row : tables.ClassTable) {
     StringReplace(s, row.find, row.repl);
-    const std::string_view find_library = LibraryPart(row.find);
-    const std::string_view repl_library = LibraryPart(row.repl);
     // A library part is a prefix of its text, so it differs from the text
     // exactly when it is shorter.
-    if (find_library.size() != row.find.size() &&
-        repl_library.size() != row.repl.size()) {
+    const std::string_view find_library = LibraryPart(row.find);
+    if (find_library.size() == row.find.size()) continue;
+    const std::string_view repl_library = LibraryPart(row.repl);
+    if (repl_library.size() != row.repl.size()) {
       StringReplace(s, find_library, repl_library);
     }
   }

@@ -47,6 +47,33 @@ size_t AnchorOf(std::string_view find) {
   return anchor;
 }
 
+// The tables ask for the same few texts line after line, so the choice is
+// remembered for the last texts, by address and length. A remembered choice
+// that belonged to another text at the same place can only cost speed: any
+// byte that is not a letter finds every match, and that is checked.
+size_t RememberedAnchorOf(std::string_view find) {
+  struct Choice {
+    const char* data = nullptr;
+    size_t size = 0;
+    size_t anchor = std::string_view::npos;
+  };
+  constexpr size_t kChoices = 8;
+  thread_local Choice choices[kChoices];
+  thread_local size_t next = 0;
+  for (const Choice& c : choices) {
+    if (c.data == find.data() && c.size == find.size() &&
+        c.anchor < find.size() && !IsLetter(find[c.anchor])) {
+      return c.anchor;
+    }
+  }
+  const size_t anchor = AnchorOf(find);
+  if (anchor != std::string_view::npos) {
+    choices[next] = {find.data(), find.size(), anchor};
+    next = (next + 1) % kChoices;
+  }
+  return anchor;
+}
+
 // For a find of letters only: the first byte in either case.
 size_t FindByFirstLetter(std::string_view s, std::string_view find,
                          size_t from) {
@@ -87,7 +114,7 @@ size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
   // memchr finds the candidates far faster than a byte loop, and the whole
   // find is compared only where its rarest byte fits. Candidates come in
   // order of their start, so the first that fits is the first match.
-  const size_t k = AnchorOf(find);
+  const size_t k = RememberedAnchorOf(find);
   if (k == std::string_view::npos) return FindByFirstLetter(s, find, from);
   const char* const begin = s.data();
   const char* const last = begin + (s.size() - find.size()) + k;
