@@ -10,18 +10,6 @@
 
 namespace {
 
-// The window's lists sort names with ASCII letter case ignored, names equal
-// so by their bytes.
-bool LessIgnoreCase(const std::string& a, const std::string& b) {
-  const bool less = std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(FoldCase(x)) <
-               static_cast<unsigned char>(FoldCase(y));
-      });
-  if (less || !EqualsIgnoreCase(a, b)) return less;
-  return a < b;
-}
-
 std::vector<std::string> SortedEntries(FileSystem& fs,
                                        const std::string& folder) {
   std::vector<std::string> names;

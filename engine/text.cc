@@ -1,5 +1,6 @@
 #include "engine/text.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -127,6 +128,16 @@ size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
     }
   }
   return std::string_view::npos;
+}
+
+bool LessIgnoreCase(std::string_view a, std::string_view b) {
+  const bool less = std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(FoldCase(x)) <
+               static_cast<unsigned char>(FoldCase(y));
+      });
+  if (less || !EqualsIgnoreCase(a, b)) return less;
+  return a < b;
 }
 
 std::string_view TrimSpaces(std::string_view s) {

@@ -22,6 +22,10 @@ bool StartsWithIgnoreCase(std::string_view s, std::string_view find);
 size_t FindIgnoreCase(std::string_view s, std::string_view find,
                       size_t from = 0);
 
+// Orders names as the folder and file lists show them: ASCII letter case
+// ignored, names equal that way by their bytes, so the order is total.
+bool LessIgnoreCase(std::string_view a, std::string_view b);
+
 // s without leading and trailing spaces; tabs are kept.
 std::string_view TrimSpaces(std::string_view s);
 

@@ -10,18 +10,6 @@
 
 namespace {
 
-// Names are bytes in no known code page, so only ASCII letters fold; equal
-// names under folding keep a fixed order by their bytes.
-bool LessIgnoreCase(const std::string& a, const std::string& b) {
-  const bool less = std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(FoldCase(x)) <
-               static_cast<unsigned char>(FoldCase(y));
-      });
-  if (less || !EqualsIgnoreCase(a, b)) return less;
-  return a < b;
-}
-
 // Byte for byte: a name through std::filesystem::path does not come back as
 // the same bytes on Windows once it holds a letter beyond ASCII.
 std::string Join(const std::string& folder, const std::string& name) {
