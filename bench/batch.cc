@@ -1,12 +1,8 @@
 #include "bench/batch.h"
 
-#include <algorithm>
-#include <filesystem>
-
-#include "engine/projectconvert.h"
+#include "engine/batchdriver.h"
+#include "engine/filesystem.h"
 #include "engine/text.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -17,37 +13,28 @@ bool EndsWith(std::string_view s, std::string_view tail) {
          EqualsIgnoreCase(s.substr(s.size() - tail.size()), tail);
 }
 
-std::vector<fs::path> Sorted(const fs::path& folder, bool folders) {
-  std::vector<fs::path> paths;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-    if (folders ? entry.is_directory()
-                : entry.is_regular_file() &&
-                      EndsWith(entry.path().filename().string(), ".vbp")) {
-      paths.push_back(entry.path());
-    }
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
 }  // namespace
 
-BatchResult ConvertTree(const std::string& root, const Tables& tables) {
-  BatchResult result;
-  QuietHost host;
-  for (const fs::path& folder : Sorted(root, true)) {
-    for (const fs::path& project : Sorted(folder, false)) {
-      ConvertProject(project.string(), false, tables, host);
-      ++result.projects;
-      for (size_t k = 1; k < host.items.size(); ++k) {
-        if (EndsWith(host.items[k], kOk)) {
-          ++result.converted;
-        } else {
-          ++result.skipped;
-        }
-      }
+void QuietHost::ClearProgress() {
+  // Item 0 is the project file itself.
+  for (size_t k = 1; k < items.size(); ++k) {
+    if (EndsWith(items[k], kOk)) {
+      ++converted;
+    } else {
+      ++skipped;
     }
   }
+  items.clear();
+}
+
+BatchResult ConvertTree(const std::string& root, const Tables& tables) {
+  QuietHost host;
+  BatchResult result;
+  result.projects = static_cast<size_t>(
+      ConvertBatch(root, tables, host, DefaultFileSystem()));
+  host.ClearProgress();
+  result.converted = host.converted;
+  result.skipped = host.skipped;
   result.infos = host.infos;
   return result;
 }

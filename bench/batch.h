@@ -9,11 +9,11 @@
 #include "engine/tables.h"
 
 // A host that answers nothing and shows nothing: the engine alone. It keeps
-// the progress list, since that is the engine's work list, and counts the
-// messages it would have shown.
+// the progress list, since that is the engine's work list, and tallies the
+// outcome of each project's files when the next project clears the list.
 class QuietHost : public ConversionHost {
  public:
-  void ClearProgress() override { items.clear(); }
+  void ClearProgress() override;
   void AddProgress(const std::string& text) override { items.push_back(text); }
   size_t ProgressCount() override { return items.size(); }
   std::string ProgressItem(size_t i) override { return items[i]; }
@@ -28,19 +28,21 @@ class QuietHost : public ConversionHost {
   void PumpEvents() override {}
 
   std::vector<std::string> items;
-  size_t infos = 0;
+  size_t infos = 0;      // messages shown; a batch of v8 projects shows none
+  size_t converted = 0;  // listed files rewritten, up to the last clearing
+  size_t skipped = 0;    // listed files found converted already
 };
 
 struct BatchResult {
   size_t projects = 0;   // project files handed to the engine
   size_t converted = 0;  // listed files rewritten
-  size_t skipped = 0;    // listed files found already converted
-  size_t infos = 0;      // messages shown; a batch of v8 projects shows none
+  size_t skipped = 0;    // listed files found converted already
+  size_t infos = 0;      // messages shown
 };
 
 // What the window's batch command does, without the window: every project
-// file (name ending in .vbp, any case) of every immediate subfolder of root,
-// in name order, converted without questions.
+// file of every immediate subfolder of root, converted without questions,
+// a form that projects share converted once.
 BatchResult ConvertTree(const std::string& root, const Tables& tables);
 
 #endif  // BENCH_BATCH_H_
