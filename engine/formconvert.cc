@@ -1,5 +1,6 @@
 #include "engine/formconvert.h"
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -47,19 +48,58 @@ bool AlreadyConverted(const TextScan& scan, const Tables& tables) {
   return false;
 }
 
+// Which lines outside the blocks need searching at all. A header or class
+// text can only occur in a line that holds its anchor byte (see AnchorOf),
+// and a line where none occurs is left as it is by every row, so most code
+// lines are written on after a search for a byte or two.
+class LineFilter {
+ public:
+  explicit LineFilter(const Tables& tables) {
+    for (const ReplacementRow& row : tables.FormTable) Add(row.find);
+    for (const ReplacementRow& row : tables.ClassTable) {
+      Add(row.find);
+      Add(LibraryPart(row.find));
+    }
+  }
+
+  bool Admits(std::string_view s) const {
+    if (every_line_) return true;
+    for (char c : anchors_) {
+      if (std::memchr(s.data(), c, s.size()) != nullptr) return true;
+    }
+    return false;
+  }
+
+ private:
+  void Add(std::string_view find) {
+    if (find.empty()) return;  // matches nothing
+    const size_t k = AnchorOf(find);
+    if (k == std::string_view::npos) {
+      every_line_ = true;  // letters only: no byte to look for
+    } else if (anchors_.find(find[k]) == std::string::npos) {
+      anchors_.push_back(find[k]);
+    }
+  }
+
+  bool every_line_ = false;
+  std::string anchors_;
+};
+
 }  // namespace
 
 void ConvertFormLines(SourceReader& in, TargetWriter& out,
                       const Tables& tables) {
+  const LineFilter filter(tables);
   std::string s;
   while (!in.AtEnd()) {
     in.ReadLine(s);
-    if (ApplyTable(s, tables.FormTable)) {
+    const bool searched = filter.Admits(s);
+    if (searched && ApplyTable(s, tables.FormTable)) {
       out.WriteLine(s);
     } else if (OpensBlock(s)) {
       ConvertControl(s, in, out, tables);
     } else {
-      ConvertCode(s, tables);
+      if (searched) ConvertCode(s, tables);
       out.WriteLine(s);
     }
   }

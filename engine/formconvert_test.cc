@@ -227,6 +227,44 @@ TEST(ConvertCode, RenamesLibraryOnlyWhenBothTextsNameOne) {
   EXPECT_EQ("Dim a As New.Grid, b As old.Column", t);
 }
 
+// Lines are searched only where a table text could occur; with texts of
+// letters only, or found through their library part, that is every line
+// that holds them in any case.
+TEST(ConvertFormLines, SearchesEveryLineATableTextCanOccurIn) {
+  const struct {
+    ReplacementTable class_table;
+    const char* line;
+    const char* converted;
+  } cases[] = {
+      {{{"Grid", "Grid2"}}, "Dim g As grid", "Dim g As Grid2"},
+      // The whole text holds a '#' and its library part does not.
+      {{{"Lib.Grid#", "New.Grid#"}},
+       "Set c = LIB.Column",
+       "Set c = New.Column"},
+      {{{"Tabulon80", "Tabulon80c"}}, "x = tabulon80", "x = Tabulon80c"},
+  };
+  for (const auto& c : cases) {
+    Tables tables = InitTables();
+    tables.ClassTable = c.class_table;
+    const std::string text = std::string(c.line) + "\r\n";
+    size_t pos = 0;
+    SourceReader in(
+        [&](char* buf, size_t n) {
+          const size_t k = std::min(n, text.size() - pos);
+          std::memcpy(buf, text.data() + pos, k);
+          pos += k;
+          return k;
+        },
+        LineEnds::kCr);
+    std::string written;
+    TargetWriter out([&](std::string_view b) { written.append(b); },
+                     LineEnds::kCr);
+    ConvertFormLines(in, out, tables);
+    out.Flush();
+    EXPECT_EQ(std::string(c.converted) + "\r\n", written) << c.line;
+  }
+}
+
 // A section opening that a table turns into a block opening is walked as a
 // block: the line is judged as it stands after the table.
 TEST(ConvertControl, JudgesASectionLineAsTheTableLeftIt) {

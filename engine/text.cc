@@ -31,23 +31,6 @@ int Commonness(char c) {
   return 1;
 }
 
-// The offset in find of the byte to look for first: the rarest byte that is
-// not a letter, so one memchr finds its every occurrence whatever the case
-// of the text around it. npos when find is all letters.
-size_t AnchorOf(std::string_view find) {
-  size_t anchor = std::string_view::npos;
-  int best = 3;
-  for (size_t i = 0; i < find.size() && best > 1; ++i) {
-    if (IsLetter(find[i])) continue;
-    const int commonness = Commonness(find[i]);
-    if (commonness < best || anchor == std::string_view::npos) {
-      anchor = i;
-      best = commonness;
-    }
-  }
-  return anchor;
-}
-
 // The tables ask for the same few texts line after line, so the choice is
 // remembered for the last texts, by address and length. A remembered choice
 // that belonged to another text at the same place can only cost speed: any
@@ -107,6 +90,20 @@ size_t FindByFirstLetter(std::string_view s, std::string_view find,
 }
 
 }  // namespace
+
+size_t AnchorOf(std::string_view find) {
+  size_t anchor = std::string_view::npos;
+  int best = 3;
+  for (size_t i = 0; i < find.size() && best > 1; ++i) {
+    if (IsLetter(find[i])) continue;
+    const int commonness = Commonness(find[i]);
+    if (commonness < best || anchor == std::string_view::npos) {
+      anchor = i;
+      best = commonness;
+    }
+  }
+  return anchor;
+}
 
 size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
   if (find.empty() || from > s.size() || s.size() - from < find.size()) {
