@@ -1,6 +1,7 @@
 #ifndef UI_FORM1_H_
 #define UI_FORM1_H_
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstddef>
 #include <filesystem>
@@ -75,6 +76,8 @@ class Form1 : public QWidget, public ConversionHost {
 
   FileSystem& fs_;
   Tables tables_;
+  QElapsedTimer since_paint_;  // since the progress was last painted
+  QElapsedTimer since_pump_;   // since waiting events were last handled
 };
 
 #endif  // UI_FORM1_H_
