@@ -58,18 +58,21 @@ FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
   const std::string folder = FolderOf(path);
   if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
   // Nor may a folder hold the name of the backup or of its temporary copy.
-  for (const std::string& taken : {path + ".bak", path + ".bak.partial"}) {
-    if (StatFile(fs, taken).kind == FileSystem::Kind::kDirectory) {
-      ThrowFileError("open", taken, EISDIR);
-    }
+  const std::string bak = path + ".bak";
+  const FileSystem::Status backup = StatFile(fs, bak);
+  if (backup.kind == FileSystem::Kind::kDirectory) {
+    ThrowFileError("open", bak, EISDIR);
+  }
+  const std::string partial = bak + ".partial";
+  if (StatFile(fs, partial).kind == FileSystem::Kind::kDirectory) {
+    ThrowFileError("open", partial, EISDIR);
   }
   // A file reached through its own backup name (a link to it) would be
   // rewritten into its only backup, and its bytes lost.
-  const FileSystem::Status bak = StatFile(fs, path + ".bak");
-  if (bak.kind == FileSystem::Kind::kRegular &&
-      (bak.device != 0 || bak.inode != 0) && bak.device == status.device &&
-      bak.inode == status.inode) {
-    ThrowFileError("open", path + ".bak", EINVAL);
+  if (backup.kind == FileSystem::Kind::kRegular &&
+      (backup.device != 0 || backup.inode != 0) &&
+      backup.device == status.device && backup.inode == status.inode) {
+    ThrowFileError("open", bak, EINVAL);
   }
   return status;
 }
