@@ -148,7 +148,11 @@ void ConvertCode(std::string& s, const Tables& tables) {
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
                         const Tables& tables, FileSystem& fs) {
-  const std::string path = ResolveListedName(pth, fn, fs);
+  return ConvertFormAt(ResolveListedName(pth, fn, fs), tables, fs);
+}
+
+FormOutcome ConvertFormAt(const std::string& path, const Tables& tables,
+                          FileSystem& fs) {
   const std::string bak = path + ".bak";
   TextScan scan(Marks(tables));
   Backup backup(fs, path, bak,

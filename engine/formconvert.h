@@ -35,4 +35,8 @@ enum class FormOutcome { kConverted, kAlreadyConverted };
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
                         const Tables& tables, FileSystem& fs);
 
+// ConvertForm for a listed name already resolved to path on this machine.
+FormOutcome ConvertFormAt(const std::string& path, const Tables& tables,
+                          FileSystem& fs);
+
 #endif  // ENGINE_FORMCONVERT_H_

@@ -147,9 +147,11 @@ void ConvertProject(const std::string& pth, bool interactive,
   // way would no longer be recognised as convertible, and could not be
   // finished by running the conversion again.
   const std::vector<std::string> names = ListedFiles(text);
+  std::vector<std::string> paths;  // where each listed name resolved
   std::vector<FileSystem::Status> files = {CheckRewritable(fs, pth)};
   for (const std::string& fn : names) {
-    files.push_back(CheckRewritable(fs, ResolveListedName(folder, fn, fs)));
+    paths.push_back(ResolveListedName(folder, fn, fs));
+    files.push_back(CheckRewritable(fs, paths.back()));
   }
   WrittenFiles this_run;
   const std::vector<bool> repeats =
@@ -169,10 +171,15 @@ void ConvertProject(const std::string& pth, bool interactive,
     // A file this run has written already would have its backup of the
     // original replaced by the converted text, and nothing in a file without
     // grid controls tells the two apart.
-    const FormOutcome outcome =
-        k < repeats.size() && repeats[k]
-            ? FormOutcome::kAlreadyConverted
-            : ConvertForm(folder, host.ProgressItem(k), tables, fs);
+    const bool repeat = k < repeats.size() && repeats[k];
+    const std::string fn = host.ProgressItem(k);
+    FormOutcome outcome = FormOutcome::kAlreadyConverted;
+    if (!repeat && k <= names.size() && fn == names[k - 1]) {
+      // The list gave the name back as it went in: resolved already.
+      outcome = ConvertFormAt(paths[k - 1], tables, fs);
+    } else if (!repeat) {
+      outcome = ConvertForm(folder, fn, tables, fs);
+    }
     host.SelectProgress(k);
     host.SetProgressItem(
         k, host.ProgressItem(k) + (outcome == FormOutcome::kConverted

@@ -210,6 +210,23 @@ TEST_F(ConvertProjectTest, FileThatIsItsOwnBackupStopsBeforeAnything) {
   }
 }
 
+// The progress list is the work list: a file is converted under the name
+// the list gives back, even where that is not the name that went in.
+TEST_F(ConvertProjectTest, ConvertsTheNameTheListGivesBack) {
+  struct SwappingHost : RecordingHost {
+    std::string ProgressItem(size_t i) override {
+      const std::string item = RecordingHost::ProgressItem(i);
+      return item == "frmMain.frm" ? "Other.frm" : item;
+    }
+  } swapping;
+  dir.Write("Demo/Other.frm", kForm);
+  ConvertProject(dir / "Demo/Demo.vbp", false, kTables, swapping);
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Other.frm"));
+  EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm"));
+  EXPECT_FALSE(dir.Exists("Demo/frmMain.frm.bak"));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Forms/frmOrders.frm"));
+}
+
 TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {
   // Every operation of the run fails in turn; the window always ends
   // enabled and the error names a path.
