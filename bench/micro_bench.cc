@@ -24,13 +24,13 @@ const Tables& TheTables() {
 }
 
 std::string Form(size_t bytes, bool crlf) {
-  FormSpec spec;
-  spec.name = "frmOrders";
-  spec.bytes = bytes;
-  spec.crlf = crlf;
-  spec.tabulex = true;
+  FormShape shape;
+  shape.name = "frmOrders";
+  shape.bytes = bytes;
+  shape.crlf = crlf;
+  shape.tabulex = true;
   Rng rng(7);
-  return MakeForm(spec, rng);
+  return MakeForm(shape, rng);
 }
 
 void SetBytes(benchmark::State& state, size_t per_iteration) {

@@ -88,15 +88,15 @@ TEST(MakeForm, HasTheShapeOfASavedForm) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FormSpec spec;
-    spec.name = c.name;
-    spec.user_control = c.user_control;
-    spec.bytes = c.bytes;
-    spec.crlf = c.crlf;
-    spec.tabulon = c.tabulon;
-    spec.codepage = c.codepage;
+    FormShape form;
+    form.name = c.name;
+    form.user_control = c.user_control;
+    form.bytes = c.bytes;
+    form.crlf = c.crlf;
+    form.tabulon = c.tabulon;
+    form.codepage = c.codepage;
     Rng rng(11);
-    const std::string text = MakeForm(spec, rng);
+    const std::string text = MakeForm(form, rng);
     const std::string eol = c.crlf ? "\r\n" : "\n";
 
     EXPECT_TRUE(text.starts_with("VERSION 5.00" + eol));
@@ -128,28 +128,28 @@ TEST(MakeForm, HasTheShapeOfASavedForm) {
 }
 
 TEST(MakeForm, OneSeedMakesOneText) {
-  FormSpec spec;
-  spec.name = "frmA";
+  FormShape shape;
+  shape.name = "frmA";
   Rng a(5), b(5), c(6);
-  const std::string text = MakeForm(spec, a);
-  EXPECT_EQ(text, MakeForm(spec, b));
-  EXPECT_NE(text, MakeForm(spec, c));
+  const std::string text = MakeForm(shape, a);
+  EXPECT_EQ(text, MakeForm(shape, b));
+  EXPECT_NE(text, MakeForm(shape, c));
 }
 
 // A form of any size is made in bounded memory: the 1 GB form of the memory
 // check is written piece by piece.
 TEST(WriteForm, HandsOverPiecesOfAboutAMegabyte) {
-  FormSpec spec;
-  spec.name = "frmBig";
-  spec.bytes = 8 << 20;
+  FormShape shape;
+  shape.name = "frmBig";
+  shape.bytes = 8 << 20;
   Rng rng(1);
   size_t total = 0;
   size_t largest = 0;
-  WriteForm(spec, rng, [&](std::string_view piece) {
+  WriteForm(shape, rng, [&](std::string_view piece) {
     total += piece.size();
     largest = std::max(largest, piece.size());
   });
-  EXPECT_GE(total, spec.bytes);
+  EXPECT_GE(total, shape.bytes);
   EXPECT_LE(largest, (1u << 20) + 1024);
 }
 

@@ -72,9 +72,12 @@ const char kFormatGuid[] = "{6D835690-900B-11D0-9484-00A0C91110ED}";
 
 class FormMaker {
  public:
-  FormMaker(const FormSpec& spec, Rng& rng,
+  FormMaker(const FormShape& shape, Rng& rng,
             const std::function<void(std::string_view)>& sink)
-      : spec_(spec), rng_(rng), sink_(sink), eol_(spec.crlf ? "\r\n" : "\n") {}
+      : spec_(shape),
+        rng_(rng),
+        sink_(sink),
+        eol_(shape.crlf ? "\r\n" : "\n") {}
 
   void Run() {
     Header();
@@ -394,7 +397,7 @@ class FormMaker {
     }
   }
 
-  const FormSpec& spec_;
+  const FormShape& spec_;
   Rng& rng_;
   const std::function<void(std::string_view)>& sink_;
   const std::string eol_;
@@ -420,14 +423,14 @@ std::string_view CodepageText(Codepage codepage, Rng& rng) {
   return rng.Percent(50) ? rng.Pick(kTexts1252) : rng.Pick(kTextsAscii);
 }
 
-void WriteForm(const FormSpec& spec, Rng& rng,
+void WriteForm(const FormShape& shape, Rng& rng,
                const std::function<void(std::string_view)>& sink) {
-  FormMaker(spec, rng, sink).Run();
+  FormMaker(shape, rng, sink).Run();
 }
 
-std::string MakeForm(const FormSpec& spec, Rng& rng) {
+std::string MakeForm(const FormShape& shape, Rng& rng) {
   std::string text;
-  text.reserve(spec.bytes + 4096);
-  WriteForm(spec, rng, [&](std::string_view piece) { text.append(piece); });
+  text.reserve(shape.bytes + 4096);
+  WriteForm(shape, rng, [&](std::string_view piece) { text.append(piece); });
   return text;
 }

@@ -13,7 +13,7 @@
 enum class Codepage { k1252, k1256, kShiftJis };
 
 // What one synthetic form or user-control file holds.
-struct FormSpec {
+struct FormShape {
   std::string name;  // frmOrders, ucTotals
   bool user_control = false;
   size_t bytes = 20 << 10;  // the text ends on the first line past this
@@ -27,10 +27,10 @@ struct FormSpec {
 // line, control-library headers, nested control blocks with property
 // sections, attributes, then code. The text goes to sink in pieces of about
 // a megabyte, so a form of any size is made in bounded memory.
-void WriteForm(const FormSpec& spec, Rng& rng,
+void WriteForm(const FormShape& shape, Rng& rng,
                const std::function<void(std::string_view)>& sink);
 
-std::string MakeForm(const FormSpec& spec, Rng& rng);
+std::string MakeForm(const FormShape& shape, Rng& rng);
 
 // Text in the code page, for captions, strings and comments.
 std::string_view CodepageText(Codepage codepage, Rng& rng);

@@ -103,9 +103,9 @@ class TreeWriter {
     out.Close();
   }
 
-  void Form(const fs::path& path, const FormSpec& spec) {
+  void Form(const fs::path& path, const FormShape& shape) {
     OutFile out(path, summary_);
-    WriteForm(spec, rng_, [&](std::string_view piece) { out.Write(piece); });
+    WriteForm(shape, rng_, [&](std::string_view piece) { out.Write(piece); });
     out.Close();
     summary_.listed += 1;
   }
@@ -115,11 +115,11 @@ class TreeWriter {
     if (!shared_.insert(name).second) return;
     const fs::path folder = root_ / kSharedFolder;
     fs::create_directories(folder);
-    FormSpec spec;
-    spec.name = name;
-    spec.bytes = Draw(rng_, kFormBytes);
-    spec.tabulon = rng_.Percent(50);
-    Form(folder / (name + ".frm"), spec);
+    FormShape shape;
+    shape.name = name;
+    shape.bytes = Draw(rng_, kFormBytes);
+    shape.tabulon = rng_.Percent(50);
+    Form(folder / (name + ".frm"), shape);
   }
 
   // A module or class: attributes and code, no blocks.
@@ -182,32 +182,33 @@ class TreeWriter {
       // disk, as it does after a copy from Windows.
       const std::string listed_ext = rng_.Percent(5) ? ".FRM" : disk_ext;
       const bool in_sub = subfolder && f > 1;
-      FormSpec spec;
-      spec.name = name;
-      spec.bytes = Draw(rng_, kFormBytes);
-      spec.crlf = crlf_forms;
-      spec.tabulon = rng_.Percent(55);
-      spec.tabulex = tabulex && rng_.Percent(35);
-      spec.codepage = codepage;
+      FormShape shape;
+      shape.name = name;
+      shape.bytes = Draw(rng_, kFormBytes);
+      shape.crlf = crlf_forms;
+      shape.tabulon = rng_.Percent(55);
+      shape.tabulex = tabulex && rng_.Percent(35);
+      shape.codepage = codepage;
       Form(in_sub ? folder / disk_sub / (name + disk_ext)
                   : folder / (name + disk_ext),
-           spec);
+           shape);
       forms.push_back("Form=" + (in_sub ? listed_sub + "\\" : "") + name +
                       listed_ext);
     }
     const size_t control_count = Draw(rng_, kControlsPerProject);
     if (control_count > 0) fs::create_directories(folder / "Controls");
     for (size_t c = 1; c <= control_count; ++c) {
-      FormSpec spec;
-      spec.name = "uc" + std::string(rng_.Pick(kFormWords)) + std::to_string(c);
-      spec.user_control = true;
-      spec.bytes = Draw(rng_, kControlBytes);
-      spec.crlf = crlf_forms;
-      spec.tabulon = rng_.Percent(70);
-      spec.codepage = codepage;
+      FormShape shape;
+      shape.name =
+          "uc" + std::string(rng_.Pick(kFormWords)) + std::to_string(c);
+      shape.user_control = true;
+      shape.bytes = Draw(rng_, kControlBytes);
+      shape.crlf = crlf_forms;
+      shape.tabulon = rng_.Percent(70);
+      shape.codepage = codepage;
       const std::string ext = Ext(".ctl");
-      Form(folder / "Controls" / (spec.name + ext), spec);
-      others.push_back("UserControl=Controls\\" + spec.name + ext);
+      Form(folder / "Controls" / (shape.name + ext), shape);
+      others.push_back("UserControl=Controls\\" + shape.name + ext);
     }
     if (rng_.Percent(25)) {
       const std::string shared = rng_.Pick(kSharedForms);
@@ -315,14 +316,14 @@ TreeSummary WriteBigProject(const std::string& folder, uint64_t bytes,
   summary.folders = 1;
   summary.projects = 1;
   Rng rng(seed);
-  FormSpec spec;
-  spec.name = "frmBig";
-  spec.bytes = static_cast<size_t>(bytes);
-  spec.crlf = crlf;
-  spec.tabulon = true;
-  spec.tabulex = true;
+  FormShape shape;
+  shape.name = "frmBig";
+  shape.bytes = static_cast<size_t>(bytes);
+  shape.crlf = crlf;
+  shape.tabulon = true;
+  shape.tabulex = true;
   OutFile out(fs::path(folder) / "frmBig.frm", summary);
-  WriteForm(spec, rng, [&](std::string_view piece) { out.Write(piece); });
+  WriteForm(shape, rng, [&](std::string_view piece) { out.Write(piece); });
   out.Close();
   summary.listed = 1;
   return summary;
