@@ -18,7 +18,8 @@ const char kHeader8[] =
 const char kHeader8c[] =
     "Object = \"{e81f4c2a-6d07-4b93-a5c1-3f72b9e0d614}#8.0#0\"; \"tbln8c.ocx\"";
 
-std::string ConvertText(const std::string& text, LineEnds ends) {
+std::string ConvertText(const std::string& text, LineEnds ends,
+                        const Tables& tables = kTables) {
   size_t pos = 0;
   SourceReader in(
       [&](char* buf, size_t n) {
@@ -30,7 +31,7 @@ std::string ConvertText(const std::string& text, LineEnds ends) {
       ends);
   std::string written;
   TargetWriter out([&](std::string_view b) { written.append(b); }, ends);
-  ConvertFormLines(in, out, kTables);
+  ConvertFormLines(in, out, tables);
   out.Flush();
   return written;
 }
@@ -246,21 +247,8 @@ TEST(ConvertFormLines, SearchesEveryLineATableTextCanOccurIn) {
   for (const auto& c : cases) {
     Tables tables = InitTables();
     tables.ClassTable = c.class_table;
-    const std::string text = std::string(c.line) + "\r\n";
-    size_t pos = 0;
-    SourceReader in(
-        [&](char* buf, size_t n) {
-          const size_t k = std::min(n, text.size() - pos);
-          std::memcpy(buf, text.data() + pos, k);
-          pos += k;
-          return k;
-        },
-        LineEnds::kCr);
-    std::string written;
-    TargetWriter out([&](std::string_view b) { written.append(b); },
-                     LineEnds::kCr);
-    ConvertFormLines(in, out, tables);
-    out.Flush();
+    const std::string written =
+        ConvertText(std::string(c.line) + "\r\n", LineEnds::kCr, tables);
     EXPECT_EQ(std::string(c.converted) + "\r\n", written) << c.line;
   }
 }
@@ -270,23 +258,10 @@ TEST(ConvertFormLines, SearchesEveryLineATableTextCanOccurIn) {
 TEST(ConvertControl, JudgesASectionLineAsTheTableLeftIt) {
   Tables tables = InitTables();
   tables.PropTable = {{"BeginProperty Sub ", "Begin Sub."}};
-  size_t pos = 0;
-  const std::string text =
+  const std::string written = ConvertText(
       "Begin VB.Form f\r\n BeginProperty Sub x\r\n End\r\n"
-      "Tabulon80 inside\r\nEnd\r\nTabulon80 after\r\n";
-  SourceReader in(
-      [&](char* buf, size_t n) {
-        const size_t k = std::min(n, text.size() - pos);
-        std::memcpy(buf, text.data() + pos, k);
-        pos += k;
-        return k;
-      },
-      LineEnds::kCr);
-  std::string written;
-  TargetWriter out([&](std::string_view b) { written.append(b); },
-                   LineEnds::kCr);
-  ConvertFormLines(in, out, tables);
-  out.Flush();
+      "Tabulon80 inside\r\nEnd\r\nTabulon80 after\r\n",
+      LineEnds::kCr, tables);
   EXPECT_EQ(
       "Begin VB.Form f\r\n Begin Sub.x\r\n End\r\nTabulon80 inside\r\n"
       "End\r\nTabulon80c after\r\n",
