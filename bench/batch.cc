@@ -1,6 +1,6 @@
 #include "bench/batch.h"
 
-#include "engine/batchdriver.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/filesystem.h"
 #include "engine/text.h"
 

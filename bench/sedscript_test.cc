@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 
 namespace {
 

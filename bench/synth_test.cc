@@ -12,7 +12,7 @@
 #include "engine/filesystem.h"
 #include "engine/listedname.h"
 #include "engine/projectconvert.h"
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 #include "engine/text.h"
 
 namespace fs = std::filesystem;

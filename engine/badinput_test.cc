@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "engine/batchdriver.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/projectconvert.h"
-#include "engine/testing.h"
-#include "engine/treecheck.h"
+#include "engine/testkit/testing.h"
+#include "engine/testkit/treecheck.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/batchdriver.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/projectconvert.h"
-#include "engine/sampletrees.h"
-#include "engine/testing.h"
-#include "engine/treecheck.h"
+#include "engine/testkit/sampletrees.h"
+#include "engine/testkit/testing.h"
+#include "engine/testkit/treecheck.h"
 
 namespace {
 

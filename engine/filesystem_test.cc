@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "engine/files.h"
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 
 namespace {
 

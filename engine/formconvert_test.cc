@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <random>
 
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 
 namespace {
 

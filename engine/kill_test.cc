@@ -11,9 +11,9 @@
 #include <string>
 #include <thread>
 
-#include "engine/sampletrees.h"
-#include "engine/testing.h"
-#include "engine/treecheck.h"
+#include "engine/testkit/sampletrees.h"
+#include "engine/testkit/testing.h"
+#include "engine/testkit/treecheck.h"
 
 namespace {
 

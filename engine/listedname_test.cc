@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/form1.h"
-#include "ui/scripteddialogs.h"
-#include "ui/testfiles.h"
+#include "ui/testkit/scripteddialogs.h"
+#include "ui/testkit/testfiles.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/sampletrees.h"
-#include "engine/testing.h"
-#include "engine/treecheck.h"
+#include "engine/testkit/sampletrees.h"
+#include "engine/testkit/testing.h"
+#include "engine/testkit/treecheck.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/form1.h"
-#include "ui/scripteddialogs.h"
+#include "ui/testkit/scripteddialogs.h"
 
 namespace {
 

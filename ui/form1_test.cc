@@ -15,8 +15,8 @@
 
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
-#include "ui/scripteddialogs.h"
-#include "ui/testfiles.h"
+#include "ui/testkit/scripteddialogs.h"
+#include "ui/testkit/testfiles.h"
 #include "ui/twips.h"
 
 class Form1Test : public QObject {

@@ -16,8 +16,8 @@
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/form1.h"
-#include "ui/scripteddialogs.h"
-#include "ui/testfiles.h"
+#include "ui/testkit/scripteddialogs.h"
+#include "ui/testkit/testfiles.h"
 
 // The window used from the keyboard alone, and what a screen reader learns
 // of its controls. Keys go to the widget that has the focus, as typed keys

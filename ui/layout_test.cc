@@ -9,7 +9,7 @@
 
 #include "ui/folderlist.h"
 #include "ui/form1.h"
-#include "ui/scripteddialogs.h"
+#include "ui/testkit/scripteddialogs.h"
 
 // Every text of the fixed layout is shown whole, in whatever face the
 // machine gives: the build runs this with the machine's fonts, with DejaVu

@@ -1,5 +1,5 @@
-#ifndef ENGINE_TREECHECK_H_
-#define ENGINE_TREECHECK_H_
+#ifndef ENGINE_TESTKIT_TREECHECK_H_
+#define ENGINE_TESTKIT_TREECHECK_H_
 
 #include <map>
 #include <string>
@@ -38,4 +38,4 @@ TreeEntry Link(std::string target);
 std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
                                    const Tree& converted, bool in_flight);
 
-#endif  // ENGINE_TREECHECK_H_
+#endif  // ENGINE_TESTKIT_TREECHECK_H_

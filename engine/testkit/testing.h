@@ -1,5 +1,5 @@
-#ifndef ENGINE_TESTING_H_
-#define ENGINE_TESTING_H_
+#ifndef ENGINE_TESTKIT_TESTING_H_
+#define ENGINE_TESTKIT_TESTING_H_
 
 #include <cstddef>
 #include <filesystem>
@@ -106,4 +106,4 @@ class FaultyFileSystem : public FileSystem {
   FileSystem& real_ = DefaultFileSystem();
 };
 
-#endif  // ENGINE_TESTING_H_
+#endif  // ENGINE_TESTKIT_TESTING_H_

@@ -1,9 +1,9 @@
-#ifndef ENGINE_SAMPLETREES_H_
-#define ENGINE_SAMPLETREES_H_
+#ifndef ENGINE_TESTKIT_SAMPLETREES_H_
+#define ENGINE_TESTKIT_SAMPLETREES_H_
 
 #include <cstddef>
 
-#include "engine/treecheck.h"
+#include "engine/testkit/treecheck.h"
 
 // Small trees in the shapes real projects take, shared by the fault, kill
 // and bad-input suites.
@@ -19,4 +19,4 @@ Tree SampleProject();
 // size, for runs that last long enough to be killed half way.
 Tree SampleBatch(size_t form_bytes = 0);
 
-#endif  // ENGINE_SAMPLETREES_H_
+#endif  // ENGINE_TESTKIT_SAMPLETREES_H_

@@ -1,5 +1,5 @@
-#ifndef UI_SCRIPTEDDIALOGS_H_
-#define UI_SCRIPTEDDIALOGS_H_
+#ifndef UI_TESTKIT_SCRIPTEDDIALOGS_H_
+#define UI_TESTKIT_SCRIPTEDDIALOGS_H_
 
 #include <QList>
 #include <QMessageBox>
@@ -53,4 +53,4 @@ class ScriptedDialogs : public Dialogs {
   }
 };
 
-#endif  // UI_SCRIPTEDDIALOGS_H_
+#endif  // UI_TESTKIT_SCRIPTEDDIALOGS_H_

@@ -1,4 +1,4 @@
-#include "engine/batchdriver.h"
+#include "engine/testkit/batchdriver.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#ifndef UI_TESTFILES_H_
-#define UI_TESTFILES_H_
+#ifndef UI_TESTKIT_TESTFILES_H_
+#define UI_TESTKIT_TESTFILES_H_
 
 #include <QFile>
 #include <QString>
@@ -34,4 +34,4 @@ inline std::string TestFolder(const QString& root, const char* name = "") {
   return std::filesystem::canonical(TestPath(root, name)).string();
 }
 
-#endif  // UI_TESTFILES_H_
+#endif  // UI_TESTKIT_TESTFILES_H_

@@ -1,4 +1,4 @@
-#include "engine/sampletrees.h"
+#include "engine/testkit/sampletrees.h"
 
 #include <string>
 

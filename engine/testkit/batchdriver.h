@@ -1,5 +1,5 @@
-#ifndef ENGINE_BATCHDRIVER_H_
-#define ENGINE_BATCHDRIVER_H_
+#ifndef ENGINE_TESTKIT_BATCHDRIVER_H_
+#define ENGINE_TESTKIT_BATCHDRIVER_H_
 
 #include <string>
 
@@ -17,4 +17,4 @@
 int ConvertBatch(const std::string& folder, const Tables& tables,
                  ConversionHost& host, FileSystem& fs);
 
-#endif  // ENGINE_BATCHDRIVER_H_
+#endif  // ENGINE_TESTKIT_BATCHDRIVER_H_

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/batchdriver.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/files.h"
 #include "engine/projectconvert.h"
-#include "engine/testing.h"
+#include "engine/testkit/testing.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {

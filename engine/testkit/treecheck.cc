@@ -1,4 +1,4 @@
-#include "engine/treecheck.h"
+#include "engine/testkit/treecheck.h"
 
 #include <filesystem>
 #include <fstream>
