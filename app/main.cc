@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "engine/filesystem.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 
@@ -9,7 +10,7 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(
       QStringLiteral("net.tabulonmigration.TabulonMigration"));
   QtDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   return app.exec();
 }

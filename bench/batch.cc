@@ -1,7 +1,7 @@
 #include "bench/batch.h"
 
-#include "engine/testkit/batchdriver.h"
 #include "engine/filesystem.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/text.h"
 
 namespace {

@@ -21,8 +21,10 @@ class QuietHost : public ConversionHost {
     items[i] = text;
   }
   void SelectProgress(size_t) override {}
-  void ShowInfo(const std::string&) override { ++infos; }
-  bool AskOkCancel(const std::string&) override { return false; }
+  void ShowInfo(const std::string&, const std::string&) override { ++infos; }
+  bool AskOkCancel(const std::string&, const std::string&) override {
+    return false;
+  }
   void SetWindowEnabled(bool) override {}
   void Repaint() override {}
   void PumpEvents() override {}

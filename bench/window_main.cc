@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/filesystem.h"
 #include "ui/dialogs.h"
 #include "ui/folderlist.h"
 #include "ui/form1.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   CountingDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QApplication::processEvents();
   form.Dir1->SetPath(argv[1]);

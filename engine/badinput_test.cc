@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "engine/testkit/batchdriver.h"
 #include "engine/projectconvert.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/testkit/testing.h"
 #include "engine/testkit/treecheck.h"
 
@@ -240,7 +240,7 @@ TEST_F(BadInput, AProjectFileWithAFormsNameListingItself) {
   // Its one backup must keep the original, not a converted copy.
   const std::string project = kProject8 + "Form=Self.frm\r\n";
   dir.Write("P/Self.frm", project);
-  ConvertProject(dir / "P/Self.frm", false, kTables, host);
+  ConvertProject(dir / "P/Self.frm", false, kTables, host, DefaultFileSystem());
   EXPECT_EQ(project, dir.Read("P/Self.frm.bak"));
   EXPECT_EQ(kProject8c + "Form=Self.frm\r\n\r\n", dir.Read("P/Self.frm"));
   EXPECT_EQ("Self.frm... already converted", host.progress.at(1));

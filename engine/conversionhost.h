@@ -16,10 +16,14 @@ class ConversionHost {
   virtual std::string ProgressItem(size_t i) = 0;  // i counts from 0
   virtual void SetProgressItem(size_t i, const std::string& text) = 0;
   virtual void SelectProgress(size_t i) = 0;  // highlights and scrolls to it
-  // Modal box with an information icon and OK.
-  virtual void ShowInfo(const std::string& text) = 0;
-  // Modal box with an information icon, OK and Cancel; true: OK chosen.
-  virtual bool AskOkCancel(const std::string& text) = 0;
+  // Modal box with an information icon and OK. A box with details has an
+  // area, closed at first, that shows them; an empty details text has none.
+  virtual void ShowInfo(const std::string& text,
+                        const std::string& details) = 0;
+  // Modal box with an information icon, OK and Cancel, and details as for
+  // ShowInfo; true: OK chosen.
+  virtual bool AskOkCancel(const std::string& text,
+                           const std::string& details) = 0;
   virtual void SetWindowEnabled(bool yes) = 0;
   virtual void Repaint() = 0;     // paints the window before returning
   virtual void PumpEvents() = 0;  // processes the events waiting, returns

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/testkit/batchdriver.h"
 #include "engine/projectconvert.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/testkit/sampletrees.h"
 #include "engine/testkit/testing.h"
 #include "engine/testkit/treecheck.h"

@@ -45,6 +45,8 @@ class FileSystem {
   // Makes path the process's current directory, as the batch command does
   // before converting each project.
   virtual int ChangeDir(const std::string& path) = 0;
+  // The process's current directory, as the system gives it.
+  virtual int CurrentDir(std::string* path) = 0;
 };
 
 // The real file system of the machine.

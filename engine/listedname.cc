@@ -16,28 +16,7 @@ bool HasDriveLetter(const std::string& fn) {
          ((fn[0] >= 'A' && fn[0] <= 'Z') || (fn[0] >= 'a' && fn[0] <= 'z'));
 }
 
-constexpr bool kWindowsPaths =
-    std::filesystem::path::preferred_separator == '\\';
-
-bool IsPathSeparator(char c) {
-  return c == '/' || (kWindowsPaths && c == '\\');
-}
-
 }  // namespace
-
-PathParts SplitPath(const std::string& path) {
-  size_t cut = path.size();
-  while (cut > 0 && !IsPathSeparator(path[cut - 1])) --cut;
-  if (cut == 0) return {"", path};
-  size_t end = cut - 1;
-  while (end > 0 && IsPathSeparator(path[end - 1])) --end;
-  std::string folder = path.substr(0, end);
-  if (folder.empty() ||
-      (kWindowsPaths && folder.size() == 2 && HasDriveLetter(folder))) {
-    folder = path.substr(0, end + 1);
-  }
-  return {folder, path.substr(cut)};
-}
 
 #ifdef _WIN32
 
@@ -61,12 +40,6 @@ std::string ResolveListedName(const std::string& pth, const std::string& fn,
 #else
 
 namespace {
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  if (folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
 
 std::vector<std::string> Components(const std::string& fn) {
   std::vector<std::string> parts;
@@ -110,19 +83,20 @@ std::string ResolveListedName(const std::string& pth, const std::string& fn,
   const bool absolute = !fn.empty() && IsSeparator(fn[0]);
   const std::string base = absolute ? "/" : pth;
   std::string wanted = base;  // the name as written, for the error report
-  for (const std::string& part : Components(fn)) wanted = Join(wanted, part);
+  for (const std::string& part : Components(fn))
+    wanted = JoinPath(wanted, part);
   if (HasDriveLetter(fn)) ThrowFileError("open", fn, ENOENT);
 
   std::string path = base;
   for (const std::string& part : Components(fn)) {
-    std::string next = Join(path, part);
+    std::string next = JoinPath(path, part);
     if (part != "." && part != ".." &&
         StatFile(fs, next).kind == FileSystem::Kind::kMissing) {
       std::string entry;
       if (!FindFolded(fs, path, part, &entry)) {
         ThrowFileError("open", wanted, ENOENT);
       }
-      next = Join(path, entry);
+      next = JoinPath(path, entry);
     }
     path = std::move(next);
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/filesystem.h"
+#include "engine/paths.h"
 
 // Where a file that a project lists lies on this machine. Project files come
 // from Windows: a backslash separates folders, a relative name is relative to
@@ -16,16 +17,5 @@
 // the name does not resolve.
 std::string ResolveListedName(const std::string& pth, const std::string& fn,
                               FileSystem& fs);
-
-struct PathParts {
-  std::string folder;  // empty when the path names none; a root keeps its
-                       // separator ("/", "C:\\")
-  std::string name;
-};
-
-// Splits a path of this machine at its last separator: a slash, and on
-// Windows a backslash too. The bytes stay as they are, which a round trip
-// through std::filesystem::path does not promise on Windows.
-PathParts SplitPath(const std::string& path);
 
 #endif  // ENGINE_LISTEDNAME_H_

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "engine/filesystem.h"
 
@@ -133,6 +134,17 @@ class PosixFileSystem : public FileSystem {
   int ChangeDir(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
     return ::chdir(path.c_str()) == 0 ? 0 : errno;
+  }
+
+  int CurrentDir(std::string* path) override {
+    std::string buf(256, '\0');
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+      if (errno != ERANGE) return errno;
+      buf.resize(buf.size() * 2);
+    }
+    buf.resize(buf.find('\0'));
+    *path = std::move(buf);
+    return 0;
   }
 };
 

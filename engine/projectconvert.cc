@@ -8,6 +8,7 @@
 #include "engine/formconvert.h"
 #include "engine/lines.h"
 #include "engine/listedname.h"
+#include "engine/paths.h"
 #include "engine/text.h"
 
 namespace {
@@ -125,18 +126,21 @@ void ConvertProject(const std::string& pth, bool interactive,
   std::string text = ReadWholeFile(fs, pth);
   if (!IsConvertible(text, tables)) {
     host.ShowInfo("Couldn't find any convertible controls in '" + name + "'." +
-                  std::string(kCrLf) + std::string(kCrLf) +
-                  "Conversion cancelled.");
+                      std::string(kCrLf) + std::string(kCrLf) +
+                      "Conversion cancelled.",
+                  std::string());
     return;
   }
   if (interactive &&
       !host.AskOkCancel(
           "Ready to convert '" + name + "' from Version 8 to 8c." +
-          std::string(kCrLf) + std::string(kCrLf) +
-          "The original files will be backed up in files with an additional "
-          "'.bak' extension." +
-          std::string(kCrLf) + std::string(kCrLf) +
-          "Press OK to proceed or Cancel if you changed your mind.")) {
+              std::string(kCrLf) + std::string(kCrLf) +
+              "The original files will be backed up in files with an "
+              "additional "
+              "'.bak' extension." +
+              std::string(kCrLf) + std::string(kCrLf) +
+              "Press OK to proceed or Cancel if you changed your mind.",
+          std::string())) {
     return;
   }
   const LineEnds ends = LineEndsOf(text.find('\r') != std::string::npos,
@@ -191,12 +195,13 @@ void ConvertProject(const std::string& pth, bool interactive,
   if (interactive) {
     host.ShowInfo(
         "Project '" + name + "' has been converted from Version 8 to 8c." +
-        std::string(kCrLf) + std::string(kCrLf) +
-        "Copies of the original files were saved with a 'bak' extension in "
-        "case you want to restore the original project." +
-        std::string(kCrLf) + std::string(kCrLf) +
-        "You should now open the new project in VB and compile it to make "
-        "sure there are no syntax errors." +
-        std::string(kCrLf) + std::string(kCrLf));
+            std::string(kCrLf) + std::string(kCrLf) +
+            "Copies of the original files were saved with a 'bak' extension in "
+            "case you want to restore the original project." +
+            std::string(kCrLf) + std::string(kCrLf) +
+            "You should now open the new project in VB and compile it to make "
+            "sure there are no syntax errors." +
+            std::string(kCrLf) + std::string(kCrLf),
+        std::string());
   }
 }

@@ -30,8 +30,7 @@ using WrittenFiles =
 // run however often it is listed; a batch passes the same written to each of
 // its projects, so that a form two projects share is converted once too.
 void ConvertProject(const std::string& pth, bool interactive,
-                    const Tables& tables, ConversionHost& host,
-                    FileSystem& fs = DefaultFileSystem(),
+                    const Tables& tables, ConversionHost& host, FileSystem& fs,
                     WrittenFiles* written = nullptr);
 
 #endif  // ENGINE_PROJECTCONVERT_H_

@@ -220,7 +220,8 @@ TEST_F(ConvertProjectTest, ConvertsTheNameTheListGivesBack) {
     }
   } swapping;
   dir.Write("Demo/Other.frm", kForm);
-  ConvertProject(dir / "Demo/Demo.vbp", false, kTables, swapping);
+  ConvertProject(dir / "Demo/Demo.vbp", false, kTables, swapping,
+                 DefaultFileSystem());
   EXPECT_EQ(kFormConverted, dir.Read("Demo/Other.frm"));
   EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm"));
   EXPECT_FALSE(dir.Exists("Demo/frmMain.frm.bak"));
@@ -268,7 +269,8 @@ TEST_F(ConvertProjectTest, SharedOrRepeatedFormIsConvertedOnce) {
 
   dir.Write("Demo/Variant.vbp",
             std::string(kProject8) + "\r\nForm=frmMain.frm\r\n");
-  ConvertProject(dir / "Demo/Variant.vbp", false, kTables, host);
+  ConvertProject(dir / "Demo/Variant.vbp", false, kTables, host,
+                 DefaultFileSystem());
   EXPECT_EQ("frmMain.frm... already converted", host.progress.at(1));
   EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm.bak"));
 }
@@ -297,7 +299,7 @@ TEST_F(ConvertProjectTest, KeepsEveryByteOfTheProjectPath) {
   const std::string project = "Caf\xE9/D\xE9mo.vbp";
   dir.Write(project, std::string(kProject8) + "\r\nForm=frmMain.frm\r\n");
   dir.Write("Caf\xE9/frmMain.frm", kForm);
-  ConvertProject(dir / project, false, kTables, host);
+  ConvertProject(dir / project, false, kTables, host, DefaultFileSystem());
   EXPECT_EQ(Calls({"D\xE9mo.vbp... OK", "frmMain.frm... OK"}), host.progress);
   EXPECT_EQ(kFormConverted, dir.Read("Caf\xE9/frmMain.frm"));
   EXPECT_EQ(kForm, dir.Read("Caf\xE9/frmMain.frm.bak"));

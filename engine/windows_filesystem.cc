@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <string>
+#include <utility>
 
 #include "engine/filesystem.h"
 
@@ -193,6 +195,18 @@ class WindowsFileSystem : public FileSystem {
   int ChangeDir(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
     return ::_chdir(path.c_str()) == 0 ? 0 : errno;
+  }
+
+  int CurrentDir(std::string* path) override {
+    // The ANSI code page's bytes, as every other path of the program.
+    const DWORD n = ::GetCurrentDirectoryA(0, nullptr);
+    if (n == 0) return EIO;
+    std::string buf(n, '\0');
+    const DWORD got = ::GetCurrentDirectoryA(n, buf.data());
+    if (got == 0 || got >= n) return EIO;
+    buf.resize(got);
+    *path = std::move(buf);
+    return 0;
   }
 };
 

@@ -94,7 +94,7 @@ QStringList CommandsTest::Progress(const Form1& form) {
 void CommandsTest::CancelledDialogConvertsNothing() {
   ScriptedDialogs dlg;
   dlg.files = {QString()};  // the user cancels
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   QTest::mouseClick(form.cmd, Qt::LeftButton);
   QCOMPARE(dlg.filters, QStringList({"Visual Basic Projecs (*.vbp)|vbp"}));
   QCOMPARE(form.lst->count(), 0);
@@ -111,7 +111,7 @@ void CommandsTest::ProjectConvertsAfterConfirmation() {
   ScriptedDialogs dlg;
   dlg.files = {root_ + "/Orders/Orders.vbp"};
   dlg.answers = {true, true};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   bool refused_close = false;
@@ -162,7 +162,7 @@ void CommandsTest::DeclinedConfirmationChangesNothing() {
   ScriptedDialogs dlg;
   dlg.files = {root_ + "/Demo.vbp"};
   dlg.answers = {false};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   QTest::mouseClick(form.cmd, Qt::LeftButton);
   QCOMPARE(dlg.shown.size(), 1);
   QVERIFY(Untouched("Demo.vbp"));
@@ -178,7 +178,7 @@ void CommandsTest::FailureIsReportedAndWindowStaysUsable() {
   ScriptedDialogs dlg;
   dlg.files = {root_ + "/Demo.vbp"};
   dlg.answers = {true, true};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -220,7 +220,7 @@ void CommandsTest::BatchConvertsEveryProjectOneLevelDown() {
   ScriptedDialogs dlg;
   dlg.answers = {true, true};
   QList<QStringList> progress_at_box;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   dlg.while_open = [&] { progress_at_box << Progress(form); };
   form.Dir1->SetPath(TestFolder(root_, "Batch"));
 
@@ -261,7 +261,7 @@ void CommandsTest::BatchOfFolderWithoutSubfoldersCountsNone() {
   WriteTestFile(root_, "Flat/Flat.vbp", Project(""));
   ScriptedDialogs dlg;
   dlg.answers = {true};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.Dir1->SetPath(TestFolder(root_, "Flat"));
   QTest::mouseClick(form.cmdButton2, Qt::LeftButton);
   QCOMPARE(dlg.shown.size(), 1);
@@ -278,7 +278,7 @@ void CommandsTest::BatchStopsAtFailingProject() {
   WriteTestFile(root_, "Stop/C/C.vbp", Project(""));
   ScriptedDialogs dlg;
   dlg.answers = {true};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   form.Dir1->SetPath(TestFolder(root_, "Stop"));
@@ -313,7 +313,7 @@ void CommandsTest::BatchConvertsASharedFormOnce() {
   WriteTestFile(root_, "Two/Pair/frmShared.frm", shared);
   ScriptedDialogs dlg;
   dlg.answers = {true};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.Dir1->SetPath(TestFolder(root_, "Two"));
   QTest::mouseClick(form.cmdButton2, Qt::LeftButton);
   QCOMPARE(dlg.shown.size(), 1);

@@ -4,22 +4,20 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QStyle>
-#include <filesystem>
 #include <utility>
 
-#include "ui/listing.h"
+#include "engine/paths.h"
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
 QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const std::string& name,
-                          const std::filesystem::path& full,
-                          const QIcon& icon) {
+                          const std::string& full, const QIcon& icon) {
   auto* item = new QTreeWidgetItem(parent);
   item->setText(0, QFile::decodeName(QByteArray::fromStdString(name)));
   item->setIcon(0, icon);
-  item->setData(0, kPathRole, QByteArray::fromStdString(full.string()));
+  item->setData(0, kPathRole, QByteArray::fromStdString(full));
   return item;
 }
 
@@ -39,42 +37,23 @@ FolderList::FolderList(QWidget* parent, FileSystem& fs)
 }
 
 void FolderList::SetPath(const std::string& path) {
-  namespace fs = std::filesystem;
-  fs::path full = fs::absolute(path).lexically_normal();
-  if (full.has_relative_path() && !full.has_filename())
-    full = full.parent_path();  // "/a/b/" names the folder "/a/b"
-  if (full.string() == path_) return;
-
-  std::vector<std::string> names;
-  try {
-    names = ListFolder(fs_, full.string(), EntryKind::kFolder);
-  } catch (const fs::filesystem_error&) {
-    names.clear();
-  }
+  FolderView view = OpenFolder(fs_, path);
+  if (!view_.path.empty() && view.path == view_.path) return;
 
   clear();
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-  QTreeWidgetItem* item = AddEntry(
-      invisibleRootItem(), full.root_path().string(), full.root_path(), open);
-  fs::path walked = full.root_path();
-  for (const fs::path& part : full.relative_path()) {
-    walked /= part;
-    item = AddEntry(item, part.string(), walked, open);
-  }
+  QTreeWidgetItem* item = invisibleRootItem();
+  for (const std::string& folder : view.chain)
+    item = AddEntry(item, FolderEntryName(folder), folder, open);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
-  for (const std::string& name : names)
-    AddEntry(item, name, full / name, closed);
+  for (size_t k = 0; k < view.subfolders.size(); ++k)
+    AddEntry(item, view.subfolders[k], view.Subfolder(k), closed);
   expandAll();
   setCurrentItem(item);
   scrollToItem(item);
 
-  path_ = full.string();
-  subfolders_ = std::move(names);
+  view_ = std::move(view);
   emit Changed();
-}
-
-std::string FolderList::Subfolder(size_t k) const {
-  return (std::filesystem::path(path_) / subfolders_.at(k)).string();
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

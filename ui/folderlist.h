@@ -4,8 +4,8 @@
 #include <QTreeWidget>
 #include <cstddef>
 #include <string>
-#include <vector>
 
+#include "engine/commands.h"
 #include "engine/filesystem.h"
 
 class QKeyEvent;
@@ -18,16 +18,19 @@ class FolderList : public QTreeWidget {
 
  public:
   // Folders are listed through fs.
-  explicit FolderList(QWidget* parent = nullptr,
-                      FileSystem& fs = DefaultFileSystem());
+  FolderList(QWidget* parent, FileSystem& fs);
 
-  const std::string& Path() const { return path_; }
-  // Shows path, made absolute. A folder that cannot be read shows no
-  // subfolders; whoever lists its files will report why.
+  // What the list shows, as the batch takes it.
+  const FolderView& View() const { return view_; }
+  const std::string& Path() const { return view_.path; }
+  // Shows path, made absolute against the current directory. A folder that
+  // cannot be read shows no subfolders and keeps the reason in View().
+  // Throws std::filesystem::filesystem_error when the current directory
+  // cannot be had.
   void SetPath(const std::string& path);
 
-  size_t SubfolderCount() const { return subfolders_.size(); }
-  std::string Subfolder(size_t k) const;  // full path, k counts from 0
+  size_t SubfolderCount() const { return view_.subfolders.size(); }
+  std::string Subfolder(size_t k) const { return view_.Subfolder(k); }
 
  signals:
   void Changed();  // the current folder is another one
@@ -41,8 +44,7 @@ class FolderList : public QTreeWidget {
   void Open(QTreeWidgetItem* item);
 
   FileSystem& fs_;
-  std::string path_;
-  std::vector<std::string> subfolders_;  // names, in the order shown
+  FolderView view_;
 };
 
 #endif  // UI_FOLDERLIST_H_

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QStyle>
 
+#include "engine/commands.h"
 #include "ui/classicfont.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
@@ -117,9 +118,9 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
                    {cmdButton2->text(), TextRoomOf(*cmdButton2)}}));
   DescribeControls();
   try {
-    Dir1->SetPath(std::filesystem::current_path().string());
+    Dir1->SetPath(".");
   } catch (const std::filesystem::filesystem_error& e) {
-    ReportFailure(e);  // the current directory was removed
+    ShowFailure(FailureText(e), std::string());  // the current directory went
   }
   lst->setFocus();
 }
@@ -151,13 +152,7 @@ void Form1::DescribeControls() {
            QStringLiteral("The files of the folder opened in the folder list"));
 }
 
-void Form1::Dir1_Change() {
-  try {
-    File1->SetPath(Dir1->Path());
-  } catch (const std::filesystem::filesystem_error& e) {
-    ReportFailure(e);
-  }
-}
+void Form1::Dir1_Change() { FollowFolder(Dir1->View(), *File1, *this); }
 
 void Form1::closeEvent(QCloseEvent* event) {
   if (isEnabled())

@@ -4,10 +4,9 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <cstddef>
-#include <filesystem>
 #include <string>
 
-#include "engine/conversionhost.h"
+#include "engine/commands.h"
 #include "engine/filesystem.h"
 #include "engine/tables.h"
 
@@ -26,14 +25,14 @@ inline constexpr char kAppTitle[] = "Tabulon Migration";
 // The utility's only window. The upper part converts one chosen project; the
 // batch area below the separator, out of view until the window is enlarged,
 // converts every project one folder level below the folder chosen in Dir1.
-// The window is also the ConversionHost of every conversion it starts.
-class Form1 : public QWidget, public ConversionHost {
+// The window is also the host of every command and conversion it starts.
+class Form1 : public QWidget, public CommandHost {
   Q_OBJECT
 
  public:
   // Every file operation of the window and of its conversions goes through
   // fs.
-  explicit Form1(Dialogs& dlg, FileSystem& fs = DefaultFileSystem());
+  Form1(Dialogs& dlg, FileSystem& fs);
 
   void ClearProgress() override;
   void AddProgress(const std::string& text) override;
@@ -41,11 +40,15 @@ class Form1 : public QWidget, public ConversionHost {
   std::string ProgressItem(size_t i) override;
   void SetProgressItem(size_t i, const std::string& text) override;
   void SelectProgress(size_t i) override;
-  void ShowInfo(const std::string& text) override;
-  bool AskOkCancel(const std::string& text) override;
+  void ShowInfo(const std::string& text, const std::string& details) override;
+  bool AskOkCancel(const std::string& text,
+                   const std::string& details) override;
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
+  void ShowDone(const std::string& text, const std::string& details) override;
+  void ShowFailure(const std::string& text,
+                   const std::string& details) override;
 
   Dialogs& dlg;
   QLabel* Label1;
@@ -72,7 +75,6 @@ class Form1 : public QWidget, public ConversionHost {
  private:
   void Form_Load();
   void DescribeControls();
-  void ReportFailure(const std::filesystem::filesystem_error& e);
 
   FileSystem& fs_;
   Tables tables_;

@@ -1,5 +1,6 @@
 // The ConversionHost side of the window: the progress list, the message
 // boxes and the window state, as a conversion drives them.
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QString>
@@ -10,13 +11,15 @@
 namespace {
 
 // The progress list is also the conversion's work list: names go in as file
-// bytes and must come back unchanged, so each byte is one character.
-QString FromBytes(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+// bytes and must come back unchanged, so each item keeps its bytes apart from
+// the text shown, which is those bytes in the user's encoding.
+constexpr int kBytesRole = Qt::UserRole;
 
-std::string ToBytes(const QString& text) {
-  return text.toLatin1().toStdString();
+void SetItem(QListWidgetItem& item, const std::string& text) {
+  item.setText(
+      QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+  item.setData(kBytesRole,
+               QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 // Messages quote a project's file name, which is in the file system's
@@ -34,18 +37,21 @@ int Row(size_t i) { return static_cast<int>(i); }
 void Form1::ClearProgress() { lst->clear(); }
 
 void Form1::AddProgress(const std::string& text) {
-  lst->addItem(FromBytes(text));
+  auto* item = new QListWidgetItem;
+  SetItem(*item, text);
+  lst->addItem(item);
 }
 
 size_t Form1::ProgressCount() { return static_cast<size_t>(lst->count()); }
 
 std::string Form1::ProgressItem(size_t i) {
   const QListWidgetItem* item = lst->item(Row(i));
-  return item == nullptr ? std::string() : ToBytes(item->text());
+  return item == nullptr ? std::string()
+                         : item->data(kBytesRole).toByteArray().toStdString();
 }
 
 void Form1::SetProgressItem(size_t i, const std::string& text) {
-  if (QListWidgetItem* item = lst->item(Row(i))) item->setText(FromBytes(text));
+  if (QListWidgetItem* item = lst->item(Row(i))) SetItem(*item, text);
 }
 
 void Form1::SelectProgress(size_t i) {
@@ -53,15 +59,25 @@ void Form1::SelectProgress(size_t i) {
   if (QListWidgetItem* item = lst->item(Row(i))) lst->scrollToItem(item);
 }
 
-void Form1::ShowInfo(const std::string& text) {
+void Form1::ShowInfo(const std::string& text, const std::string&) {
   dlg.MsgBox(this, QMessageBox::Information, QString::fromLatin1(kAppTitle),
              MessageText(text), QMessageBox::Ok);
 }
 
-bool Form1::AskOkCancel(const std::string& text) {
+bool Form1::AskOkCancel(const std::string& text, const std::string&) {
   return dlg.MsgBox(this, QMessageBox::Information,
                     QString::fromLatin1(kAppTitle), MessageText(text),
                     QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+void Form1::ShowDone(const std::string& text, const std::string&) {
+  dlg.MsgBox(this, QMessageBox::Information, QStringLiteral("Done"),
+             MessageText(text), QMessageBox::Ok);
+}
+
+void Form1::ShowFailure(const std::string& text, const std::string&) {
+  dlg.MsgBox(this, QMessageBox::Critical, QString::fromLatin1(kAppTitle),
+             MessageText(text), QMessageBox::Ok);
 }
 
 void Form1::SetWindowEnabled(bool yes) { setEnabled(yes); }

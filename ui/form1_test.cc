@@ -38,7 +38,7 @@ void Form1Test::StartsWithItsTextsAndListsAtCurrentDirectory() {
   WriteTestFile(tmp_.path(), "Start/notes.txt", "x");
   QVERIFY(QDir::setCurrent(tmp_.path() + "/Start"));
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
 
   QCOMPARE(form.windowTitle(),
            QString("Quorvane Tabulon 8 to 8c Migration Utility"));
@@ -67,7 +67,7 @@ void Form1Test::StartsWithItsTextsAndListsAtCurrentDirectory() {
 
 void Form1Test::OpensWithBatchAreaOutOfView() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   const TwipScale tw(form);
@@ -83,7 +83,7 @@ void Form1Test::OpensWithBatchAreaOutOfView() {
 
 void Form1Test::TabVisitsControlsInTabIndexOrder() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   form.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -98,7 +98,7 @@ void Form1Test::TabVisitsControlsInTabIndexOrder() {
 
 void Form1Test::ProgressListKeepsOrderAndBytes() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   // A Windows-1252 e acute and a Shift-JIS pair whose second byte is '\'.
   const std::string odd("Forms\\\xE9t\xE9\x83\x5C.frm", 15);
   form.AddProgress("b.vbp... OK");
@@ -119,7 +119,7 @@ void Form1Test::ProgressListKeepsOrderAndBytes() {
 
 void Form1Test::ClosesWhenIdleButNotWhileDisabled() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   form.SetWindowEnabled(false);

@@ -61,7 +61,7 @@ void KeyboardTest::Type(Qt::Key key, Qt::KeyboardModifiers modifiers) {
 
 void KeyboardTest::EveryControlHasANameAndDescription() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   const QList<QWidget*> controls = {&form,           form.lst,  form.cmd,
@@ -100,7 +100,7 @@ void KeyboardTest::EveryControlHasANameAndDescription() {
 void KeyboardTest::KeyboardAloneOpensAFolderAndRunsTheBatch() {
   ScriptedDialogs dlg;
   dlg.answers = {true, true};  // no convertible controls; done
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   ShowActive(form);
   QCOMPARE(QApplication::focusWidget(), form.lst);
 
@@ -127,7 +127,7 @@ void KeyboardTest::EnterOrSpacePressesTheFocusedButton() {
   ScriptedDialogs dlg;
   dlg.files = {QString(), QString()};  // the user cancels, twice
   dlg.answers = {true};                // done
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   ShowActive(form);
 
   for (int i = 0; i < 4; ++i) Type(Qt::Key_Tab);

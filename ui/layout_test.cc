@@ -41,7 +41,7 @@ int Ink(QWidget& w) {
 
 void LayoutTest::LabelTextsAreWhole() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   form.resize(form.width(), form.Dir1->geometry().bottom() + 20);
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -68,7 +68,7 @@ void LayoutTest::LabelTextsAreWhole() {
 
 void LayoutTest::ButtonTextsAreWhole() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   for (QPushButton* button : {form.cmd, form.cmdButton2}) {
     QStyleOptionButton option;
     option.initFrom(button);
@@ -85,7 +85,7 @@ void LayoutTest::ButtonTextsAreWhole() {
 // window keeps the size the layout was measured in.
 void LayoutTest::KeepsTheClassicSizeWhereTheFaceFits() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   const QString face = QFontInfo(form.font()).family();
   if (!QStringList({"Arial", "Liberation Sans", "Arimo"}).contains(face))
     QSKIP(qPrintable("no face with Arial's widths, only " + face));

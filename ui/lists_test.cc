@@ -65,7 +65,7 @@ QTreeWidgetItem* ListsTest::Entry(FolderList& list, const char* name) {
 }
 
 void ListsTest::FolderListShowsAncestorsAndSortedSubfolders() {
-  FolderList list;
+  FolderList list(nullptr, DefaultFileSystem());
   list.SetPath(QFile::encodeName(root_ + "/Orders/../").toStdString());
   const std::string root = TestFolder(root_);
   QCOMPARE(list.Path(), root);
@@ -92,7 +92,7 @@ void ListsTest::FolderListShowsAncestorsAndSortedSubfolders() {
 }
 
 void ListsTest::FileListShowsEveryFileAndNoFolder() {
-  FileList list;
+  FileList list(nullptr, DefaultFileSystem());
   list.SetPath(TestFolder(root_, "Orders"));
   QStringList shown;
   for (int i = 0; i < list.count(); ++i) shown << list.item(i)->text();
@@ -104,7 +104,7 @@ void ListsTest::FileListShowsEveryFileAndNoFolder() {
 
 void ListsTest::OnlyOpeningAnEntryMovesTheLists() {
   ScriptedDialogs dlg;
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   ShowWhole(form);
   const std::string root = TestFolder(root_);
   QSignalSpy changed(form.Dir1, &FolderList::Changed);
@@ -138,7 +138,7 @@ void ListsTest::OnlyOpeningAnEntryMovesTheLists() {
 void ListsTest::UnreadableFolderIsReportedWhenOpened() {
   ScriptedDialogs dlg;
   dlg.answers = {true};
-  Form1 form(dlg);
+  Form1 form(dlg, DefaultFileSystem());
   ShowWhole(form);
   // The folder disappears after the list showed it.
   const std::string gone = TestFolder(root_, "Archive");

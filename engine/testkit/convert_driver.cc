@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/testkit/batchdriver.h"
 #include "engine/files.h"
 #include "engine/projectconvert.h"
+#include "engine/testkit/batchdriver.h"
 #include "engine/testkit/testing.h"
 
 int main(int argc, char** argv) {

@@ -105,11 +105,11 @@ void RecordingHost::SelectProgress(size_t i) {
   calls.push_back("SelectProgress " + std::to_string(i));
 }
 
-void RecordingHost::ShowInfo(const std::string& text) {
+void RecordingHost::ShowInfo(const std::string& text, const std::string&) {
   calls.push_back("ShowInfo " + text);
 }
 
-bool RecordingHost::AskOkCancel(const std::string& text) {
+bool RecordingHost::AskOkCancel(const std::string& text, const std::string&) {
   calls.push_back("AskOkCancel " + text);
   if (answers.empty()) {
     ADD_FAILURE() << "unexpected question: " << text;
@@ -214,4 +214,9 @@ int FaultyFileSystem::ChangeDir(const std::string& path) {
   if (Fails("ChangeDir " + path)) return fail_errno;
   if (unreadable.count(path) != 0) return EACCES;
   return real_.ChangeDir(path);
+}
+
+int FaultyFileSystem::CurrentDir(std::string* path) {
+  if (Fails("CurrentDir")) return fail_errno;
+  return real_.CurrentDir(path);
 }

@@ -55,8 +55,9 @@ class RecordingHost : public ConversionHost {
   std::string ProgressItem(size_t i) override;
   void SetProgressItem(size_t i, const std::string& text) override;
   void SelectProgress(size_t i) override;
-  void ShowInfo(const std::string& text) override;
-  bool AskOkCancel(const std::string& text) override;
+  void ShowInfo(const std::string& text, const std::string& details) override;
+  bool AskOkCancel(const std::string& text,
+                   const std::string& details) override;
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
@@ -100,6 +101,7 @@ class FaultyFileSystem : public FileSystem {
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override;
   int ChangeDir(const std::string& path) override;
+  int CurrentDir(std::string* path) override;
 
  private:
   bool Fails(const std::string& what);

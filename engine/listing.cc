@@ -1,26 +1,12 @@
-#include "ui/listing.h"
+#include "engine/listing.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <utility>
 
 #include "engine/files.h"
+#include "engine/paths.h"
 #include "engine/text.h"
-
-namespace {
-
-// Byte for byte: a name through std::filesystem::path does not come back as
-// the same bytes on Windows once it holds a letter beyond ASCII.
-std::string Join(const std::string& folder, const std::string& name) {
-  const char separator =
-      static_cast<char>(std::filesystem::path::preferred_separator);
-  if (folder.empty() || folder.back() == '/' || folder.back() == separator)
-    return folder + name;
-  return folder + separator + name;
-}
-
-}  // namespace
 
 std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
                                     EntryKind kind) {
@@ -35,7 +21,7 @@ std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
     // neither a folder nor a file. Any other entry that cannot be examined
     // is reported: passing over it would let a batch skip a project and
     // still report success.
-    const std::string entry = Join(path, name);
+    const std::string entry = JoinPath(path, name);
     FileSystem::Status status;
     const int err = fs.Stat(entry, &status);
     if (err == ELOOP) continue;

@@ -1,5 +1,5 @@
-#ifndef UI_LISTING_H_
-#define UI_LISTING_H_
+#ifndef ENGINE_LISTING_H_
+#define ENGINE_LISTING_H_
 
 #include <string>
 #include <vector>
@@ -15,4 +15,4 @@ enum class EntryKind { kFolder, kFile };
 std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
                                     EntryKind kind);
 
-#endif  // UI_LISTING_H_
+#endif  // ENGINE_LISTING_H_

@@ -1,0 +1,124 @@
+#include "engine/commands.h"
+
+#include <utility>
+
+#include "engine/files.h"
+#include "engine/listing.h"
+#include "engine/paths.h"
+#include "engine/text.h"
+
+namespace {
+
+void ReportFailure(const std::filesystem::filesystem_error& e,
+                   CommandHost& host) {
+  host.SetWindowEnabled(true);
+  host.ShowFailure(FailureText(e), std::string());
+}
+
+// A conversion runs in its project's folder.
+void EnterFolderOf(const std::string& pth, FileSystem& fs) {
+  const std::string folder = SplitPath(pth).folder;
+  if (folder.empty()) return;
+  if (int err = fs.ChangeDir(folder)) ThrowFileError("chdir", folder, err);
+}
+
+}  // namespace
+
+std::string FolderView::Subfolder(size_t k) const {
+  return JoinPath(path, subfolders.at(k));
+}
+
+FolderView OpenFolder(FileSystem& fs, const std::string& path) {
+  // An absolute path needs no current directory, which may be gone.
+  std::string cwd;
+  if (!IsAbsolutePath(path)) {
+    if (int err = fs.CurrentDir(&cwd)) ThrowFileError("getcwd", path, err);
+  }
+  FolderView view;
+  view.path = AbsolutePath(path, cwd);
+  view.chain = FolderChain(view.path);
+  try {
+    view.subfolders = ListFolder(fs, view.path, EntryKind::kFolder);
+  } catch (const std::filesystem::filesystem_error& e) {
+    view.error = e;
+  }
+  return view;
+}
+
+void FileNames::SetPath(const std::string& path) {
+  names_.clear();
+  path_ = path;
+  names_ = ListFolder(fs_, path, EntryKind::kFile);
+}
+
+bool IsProjectFileName(const std::string& f) {
+  return f.size() >= 4 && EqualsIgnoreCase(f.substr(f.size() - 4), ".vbp");
+}
+
+uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
+                                  const Tables& tables, ConversionHost& host,
+                                  FileSystem& fs, WrittenFiles& written) {
+  if (dir.error) throw *dir.error;
+  uint64_t counter = 0;
+  for (size_t k = 0; k < dir.subfolders.size(); ++k) {
+    files.SetPath(dir.Subfolder(k));
+    const size_t m = files.FileCount();
+    for (size_t j = 0; j < m; ++j) {
+      const std::string& f = files.FileName(j);
+      if (!IsProjectFileName(f)) continue;
+      const std::string pth = JoinPath(files.Path(), f);
+      if (int err = fs.ChangeDir(files.Path())) {
+        ThrowFileError("chdir", files.Path(), err);
+      }
+      ConvertProject(pth, false, tables, host, fs, &written);
+      ++counter;
+    }
+  }
+  return counter;
+}
+
+std::string DoneText(uint64_t counter) {
+  return "Done converting " + std::to_string(counter) + " projects.";
+}
+
+std::string FailureText(const std::filesystem::filesystem_error& e) {
+  std::string text =
+      "Error " + std::to_string(e.code().value()) + ": " + e.code().message();
+  const std::string path = e.path1().string();
+  if (!path.empty()) text += "\n" + path;
+  return text;
+}
+
+void ConvertChosenProject(const std::string& pth, const Tables& tables,
+                          CommandHost& host, FileSystem& fs) {
+  if (pth.empty()) return;
+  try {
+    EnterFolderOf(pth, fs);
+    ConvertProject(pth, true, tables, host, fs);
+  } catch (const std::filesystem::filesystem_error& e) {
+    ReportFailure(e, host);
+  }
+}
+
+void ConvertBatchFolder(const FolderView& dir, FileListing& files,
+                        const Tables& tables, CommandHost& host,
+                        FileSystem& fs) {
+  try {
+    WrittenFiles written;
+    const uint64_t counter =
+        ConvertSubfolderProjects(dir, files, tables, host, fs, written);
+    host.ShowDone(DoneText(counter), std::string());
+  } catch (const std::filesystem::filesystem_error& e) {
+    ReportFailure(e, host);
+  }
+}
+
+void FollowFolder(const FolderView& dir, FileListing& files,
+                  CommandHost& host) {
+  try {
+    files.SetPath(dir.path);
+  } catch (const std::filesystem::filesystem_error& e) {
+    if (!dir.error) ReportFailure(e, host);
+  }
+  if (dir.error) ReportFailure(*dir.error, host);
+}

@@ -1,0 +1,112 @@
+#ifndef ENGINE_COMMANDS_H_
+#define ENGINE_COMMANDS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/conversionhost.h"
+#include "engine/filesystem.h"
+#include "engine/projectconvert.h"
+#include "engine/tables.h"
+
+// What the window's two commands do, without a toolkit: each window holds
+// only its controls and the host operations, and calls these. The test
+// drivers and the benchmarks call the same code.
+
+// The boxes a command shows itself, beside those of the conversion.
+class CommandHost : public ConversionHost {
+ public:
+  // The batch's last box: an information icon, OK, and the title "Done".
+  virtual void ShowDone(const std::string& text,
+                        const std::string& details) = 0;
+  // A failure: a critical icon, OK, and the application's title. The window
+  // is enabled again before it is called.
+  virtual void ShowFailure(const std::string& text,
+                           const std::string& details) = 0;
+};
+
+// The folder list's content: a folder, the folders above it, and its
+// subfolders as they were listed when it was opened. The batch converts
+// what the list shows, not what the folder holds by the time of the click.
+struct FolderView {
+  std::string path;                     // absolute
+  std::vector<std::string> chain;       // the root down to path, in full
+  std::vector<std::string> subfolders;  // names, in the order shown
+  // Why the subfolders could not be listed; none are shown then.
+  std::optional<std::filesystem::filesystem_error> error;
+
+  std::string Subfolder(size_t k) const;  // full path, k counts from 0
+};
+
+// Opens path (relative to the current directory) as the folder list does.
+// A folder that cannot be listed gives a view without subfolders and the
+// error; only the current directory's failing throws.
+FolderView OpenFolder(FileSystem& fs, const std::string& path);
+
+// The file list as the batch drives it: every regular file of one folder.
+class FileListing {
+ public:
+  virtual ~FileListing() = default;
+  // Lists path. Throws std::filesystem::filesystem_error when the folder
+  // cannot be read; the list is then empty, and Path() is path.
+  virtual void SetPath(const std::string& path) = 0;
+  virtual const std::string& Path() const = 0;
+  virtual size_t FileCount() const = 0;
+  virtual const std::string& FileName(size_t j) const = 0;
+};
+
+// A file list without a window, for the test drivers and benchmarks.
+class FileNames : public FileListing {
+ public:
+  explicit FileNames(FileSystem& fs) : fs_(fs) {}
+  void SetPath(const std::string& path) override;
+  const std::string& Path() const override { return path_; }
+  size_t FileCount() const override { return names_.size(); }
+  const std::string& FileName(size_t j) const override { return names_.at(j); }
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  std::vector<std::string> names_;
+};
+
+// Whether the batch takes a file for a project: its last four characters
+// are ".vbp", letter case ignored.
+bool IsProjectFileName(const std::string& f);
+
+// The batch's walk: for each subfolder that dir shows, the files list
+// follows it, and each project file in it is converted without questions in
+// its own folder, a form that projects share converted once (written
+// records them). Returns how many project files it handled. Throws at the
+// first failure, and at once when dir could not be listed.
+uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
+                                  const Tables& tables, ConversionHost& host,
+                                  FileSystem& fs, WrittenFiles& written);
+
+// "Done converting N projects."
+std::string DoneText(uint64_t counter);
+
+// "Error N: text" and the path on a line of its own.
+std::string FailureText(const std::filesystem::filesystem_error& e);
+
+// The single-project command once its dialog has given pth (empty: the
+// dialog was cancelled): converts it, asking first, in its own folder, and
+// reports a failure.
+void ConvertChosenProject(const std::string& pth, const Tables& tables,
+                          CommandHost& host, FileSystem& fs);
+
+// The batch command: ConvertSubfolderProjects, then the "Done" box, or the
+// failure that stopped it.
+void ConvertBatchFolder(const FolderView& dir, FileListing& files,
+                        const Tables& tables, CommandHost& host,
+                        FileSystem& fs);
+
+// What the file list does when the folder list has opened dir: it lists
+// dir's files. A failure is reported, the folder list's own first.
+void FollowFolder(const FolderView& dir, FileListing& files, CommandHost& host);
+
+#endif  // ENGINE_COMMANDS_H_
