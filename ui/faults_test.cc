@@ -51,6 +51,7 @@ class FaultsTest : public QObject {
   void BatchSurvivesEachOperationFailingOnce();
   void BatchSurvivesTheDiskFillingUp();
   void FoldersTheSystemDeniesAreReported();
+  void BatchStopsAtAnEntryItCannotExamine();
 
  private:
   Outcome Press(const std::function<void(FaultyFileSystem&)>& arrange);
@@ -240,6 +241,32 @@ void FaultsTest::FoldersTheSystemDeniesAreReported() {
   }
   QVERIFY(form.isEnabled());
   QDir::setCurrent(home_.path());
+  QVERIFY(ReadTree(root) == before_);
+}
+
+void FaultsTest::BatchStopsAtAnEntryItCannotExamine() {
+  QTemporaryDir dir;
+  WriteTree(QFile::encodeName(dir.path()).toStdString(), before_);
+  FaultyFileSystem fs;
+  const std::string root = QFile::encodeName(dir.path()).toStdString();
+  const std::string a = root + "/A";
+  fs.unexaminable.insert(a);
+  ScriptedDialogs dlg;
+  dlg.answers = {true, true};
+  Form1 form(dlg, fs);
+  form.Dir1->SetPath(root);
+  QCOMPARE(form.Dir1->SubfolderCount(), size_t{0});
+  QTest::mouseClick(form.cmdButton2, Qt::LeftButton);
+
+  // Once when the folder was opened, once for the batch; never "Done".
+  const QString denied =
+      ErrorPrefix(EACCES) + QFile::decodeName(QByteArray::fromStdString(a));
+  QCOMPARE(dlg.shown.size(), 2);
+  for (const ScriptedDialogs::Box& box : dlg.shown) {
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.text, denied);
+  }
+  QVERIFY(form.isEnabled());
   QVERIFY(ReadTree(root) == before_);
 }
 

@@ -183,6 +183,7 @@ int FaultyFileSystem::Close(int fd) {
 
 int FaultyFileSystem::Stat(const std::string& path, Status* status) {
   if (Fails("Stat " + path)) return fail_errno;
+  if (unexaminable.count(path) != 0) return EACCES;
   return real_.Stat(path, status);
 }
 

@@ -86,6 +86,9 @@ class FaultyFileSystem : public FileSystem {
   std::set<std::string> read_only;
   // Paths that can be neither read nor listed, whose rights deny us.
   std::set<std::string> unreadable;
+  // Paths whose status cannot be had, as for an entry of a folder the system
+  // lets us list but not search.
+  std::set<std::string> unexaminable;
   std::string failed;  // the operation that failed last, for messages
 
   int OpenRead(const std::string& path, int* fd) override;
