@@ -14,9 +14,7 @@ namespace {
 // kind of system show the difference from both sides.
 enum class On { kAny, kPosix, kWindows };
 
-bool Holds(On on) {
-  return on == On::kAny || (on == On::kWindows) == kWindows;
-}
+bool Holds(On on) { return on == On::kAny || (on == On::kWindows) == kWindows; }
 
 TEST(SplitPath, SplitsAtTheLastSeparatorAndKeepsARoot) {
   struct Case {

@@ -80,8 +80,8 @@ class Form1 : public QWidget, public CommandHost {
 
   FileSystem& fs_;
   Tables tables_;
-  QElapsedTimer since_paint_;  // since the progress was last painted
-  QElapsedTimer since_pump_;   // since waiting events were last handled
+  QElapsedTimer since_paint_;   // since the progress was last painted
+  QElapsedTimer since_pump_;    // since waiting events were last handled
   QElapsedTimer since_select_;  // since the progress list's selection moved
   int selection_due_ = -1;      // the row to select next, -1 for none
 };
