@@ -70,7 +70,7 @@ void Form1::SetProgressItem(size_t i, const std::string& text) {
 
 // Once an item's text has changed, selecting another makes the list lay
 // all its items out again; after every file that costs a fifth of a batch's
-// time. The selection follows the conversion at most once a frame instead,
+// time. The selection follows the conversion as often as it is painted,
 // and catches up before the window is painted, shows a box or takes input
 // again, so the user never sees it lag behind.
 void Form1::SelectProgress(size_t i) {
