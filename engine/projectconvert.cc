@@ -62,6 +62,14 @@ bool Known(const FileSystem::Status& status) {
   return status.device != 0 || status.inode != 0;
 }
 
+std::string CanonicalName(FileSystem& fs, const std::string& path) {
+  std::string canonical;
+  if (int err = fs.ResolveLinks(path, &canonical)) {
+    ThrowFileError("open", path, err);
+  }
+  return canonical;
+}
+
 // One listed file as the check before writing found it.
 struct ListedFile {
   std::string path;  // where the listed name resolved
@@ -151,16 +159,13 @@ void ConvertChecked(const std::string& pth, bool interactive,
   // otherwise, through a link, the project file itself) is the same file
   // path once every link is followed; a file an earlier project of the batch
   // wrote or left alone is known by its identity.
-  std::set<std::string> reached;
-  std::string canonical;
-  if (fs.ResolveLinks(pth, &canonical) == 0) reached.insert(canonical);
+  std::set<std::string> reached = {CanonicalName(fs, pth)};
   std::vector<ListedFile> files;
   for (const std::string& fn : names) {
     ListedFile& file = files.emplace_back();
     file.path = ResolveListedName(folder, fn, fs);
     const FileSystem::Status status = CheckListed(fs, file.path);
-    const bool again = fs.ResolveLinks(file.path, &canonical) == 0 &&
-                       !reached.insert(canonical).second;
+    const bool again = !reached.insert(CanonicalName(fs, file.path)).second;
     file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
     if (file.repeat) continue;
     file.plan = PlanForm(file.path, tables, fs);

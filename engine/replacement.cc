@@ -144,6 +144,17 @@ void CheckReplaceable(FileSystem& fs, const ReplacementNames& names) {
   if (backup.kind == Kind::kDirectory) {
     ThrowFileError("open", names.backup, EISDIR);
   }
+  // A listed link to its own backup name: the new file would take the
+  // backup's place, and the original would be gone.
+  if (names.target != names.listed && backup.kind != Kind::kMissing) {
+    std::string backup_target;
+    if (int err = fs.ResolveLinks(names.backup, &backup_target)) {
+      ThrowFileError("open", names.backup, err);
+    }
+    if (backup_target == names.target) {
+      ThrowFileError("open", names.backup, EINVAL);
+    }
+  }
   if (backup.kind != Kind::kMissing) {
     if (int err = fs.MayReplace(names.backup)) {
       ThrowFileError("rename", names.backup, err);
