@@ -156,10 +156,12 @@ class WindowsFileSystem : public FileSystem {
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastErrno();
     std::string buf(MAX_PATH, '\0');
-    DWORD n = ::GetFinalPathNameByHandleA(h, buf.data(), buf.size(), 0);
+    DWORD n = ::GetFinalPathNameByHandleA(h, buf.data(),
+                                          static_cast<DWORD>(buf.size()), 0);
     if (n >= buf.size()) {
       buf.resize(n);
-      n = ::GetFinalPathNameByHandleA(h, buf.data(), buf.size(), 0);
+      n = ::GetFinalPathNameByHandleA(h, buf.data(),
+                                      static_cast<DWORD>(buf.size()), 0);
     }
     const int err = n == 0 || n >= buf.size() ? LastErrno() : 0;
     ::CloseHandle(h);

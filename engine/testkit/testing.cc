@@ -225,16 +225,19 @@ int FaultyFileSystem::CopyMetadata(const std::string& from, int fd) {
 
 int FaultyFileSystem::SyncFile(int fd) {
   if (Fails("SyncFile")) return fail_errno;
+  ++syncs;
   return real_.SyncFile(fd);
 }
 
 int FaultyFileSystem::SyncDir(const std::string& folder) {
   if (Fails("SyncDir " + folder)) return fail_errno;
+  ++syncs;
   return real_.SyncDir(folder);
 }
 
 int FaultyFileSystem::Flush(const std::vector<std::string>& paths) {
   if (Fails("Flush")) return fail_errno;
+  ++flushes;
   return real_.Flush(paths);
 }
 
