@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "engine/files.h"
 #include "engine/projectconvert.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/testkit/testing.h"
@@ -253,10 +254,16 @@ TEST_F(BadInput, AListedLinkConvertsItsTargetAndStaysALink) {
   dir.Write("Real/f.frm", kGrid);
   WriteProject("Form=link.frm\r\n");
   std::filesystem::create_symlink("../Real/f.frm", dir / "P/link.frm");
+  const auto original = StatFile(DefaultFileSystem(), dir / "Real/f.frm");
   EXPECT_EQ(0, Convert());
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "P/link.frm"));
   EXPECT_EQ(kGridConverted, dir.Read("Real/f.frm"));
+  // The backup is the target itself, not a second link to its name.
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "P/link.frm.bak"));
+  EXPECT_EQ(original.inode,
+            StatFile(DefaultFileSystem(), dir / "P/link.frm.bak").inode);
   EXPECT_EQ(kGrid, dir.Read("P/link.frm.bak"));
+  EXPECT_FALSE(dir.Exists("Real/f.frm.new~"));
 }
 
 TEST_F(BadInput, WhatLiesUnderTheTemporaryNames) {
