@@ -92,6 +92,8 @@ class FaultyFileSystem : public FileSystem {
   // Link refuses every second name, as FAT and exFAT drives and many
   // network shares do.
   bool no_links = false;
+  // Flush returns at once: a benchmark's way to time a run without it.
+  bool skip_flush = false;
   size_t syncs = 0;    // of one file's bytes or of one folder's entries
   size_t flushes = 0;  // of everything written
   std::string failed;  // the operation that failed last, for messages
