@@ -6,6 +6,12 @@
 #include <cerrno>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
 #include "engine/files.h"
 #include "engine/testkit/testing.h"
 
@@ -82,20 +88,42 @@ TEST_F(DefaultFileSystemTest, LinkGivesTheFileASecondName) {
   EXPECT_EQ(std::filesystem::canonical(dir / "f.frm").string(), target);
 }
 
+#ifndef _WIN32
+// The new file keeps what the original had: its rights, its owner and group
+// where the process may set them (a run as root must not leave root's files
+// in a user's tree), its extended attributes.
 TEST_F(DefaultFileSystemTest, ANewFileTakesTheOriginalsRights) {
-  if (kWindows) GTEST_SKIP() << "Windows keeps rights in its own lists";
   dir.Write("f.frm", "original");
-  std::filesystem::permissions(dir / "f.frm",
-                               std::filesystem::perms(0640 | 02000));
+  const std::string f = dir / "f.frm";
+  ASSERT_EQ(0, ::chmod(f.c_str(), 0640 | S_ISGID));
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(0, ::chown(f.c_str(), 65534, 65534));
+  }
+  const bool attributes =
+      ::setxattr(f.c_str(), "user.origin", "vcs", 3, 0) == 0;
   OutputFile out(fs, dir / "f.frm.new~", 0600);
-  out.TakeMetadataOf(dir / "f.frm");
+  out.TakeMetadataOf(f);
   out.Sync();
   out.Close();
-  EXPECT_EQ(StatFile(fs, dir / "f.frm").permissions,
-            StatFile(fs, dir / "f.frm.new~").permissions);
+  struct stat was, is;
+  ASSERT_EQ(0, ::stat(f.c_str(), &was));
+  ASSERT_EQ(0, ::stat((dir / "f.frm.new~").c_str(), &is));
+  EXPECT_EQ(was.st_mode, is.st_mode);
+  if (root) {
+    EXPECT_EQ(65534u, is.st_uid);
+  }
+  EXPECT_EQ(was.st_gid, is.st_gid);
+  char value[8] = {};
+  if (attributes) {
+    EXPECT_EQ(3, ::getxattr((dir / "f.frm.new~").c_str(), "user.origin", value,
+                            sizeof value));
+    EXPECT_STREQ("vcs", value);
+  }
   EXPECT_EQ(0, fs.SyncDir(dir.path()));
-  EXPECT_EQ(0, fs.Flush({dir / "f.frm", dir / "f.frm.new~"}));
+  EXPECT_EQ(0, fs.Flush({f, dir / "f.frm.new~"}));
 }
+#endif
 
 TEST_F(DefaultFileSystemTest, RenameReplacesAnExistingFile) {
   dir.Write("f.frm.bak~", "new");
