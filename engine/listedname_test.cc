@@ -81,20 +81,4 @@ TEST_F(ResolveListedNameTest, DriveLettersNameNothingOffWindows) {
   EXPECT_EQ(ENOENT, ErrorFor(dir.path(), "C:\\a.frm"));
 }
 
-TEST(SplitPath, SplitsAtTheLastSeparatorAndKeepsARoot) {
-  struct Case {
-    std::string path, folder, name;
-  };
-  const Case cases[] = {
-      {"/p/Demo.vbp", "/p", "Demo.vbp"},     {"Demo.vbp", "", "Demo.vbp"},
-      {"/Demo.vbp", "/", "Demo.vbp"},        {"p//Demo.vbp", "p", "Demo.vbp"},
-      {"p/Caf\xE9.vbp", "p", "Caf\xE9.vbp"},
-  };
-  for (const Case& c : cases) {
-    const PathParts parts = SplitPath(c.path);
-    EXPECT_EQ(c.folder, parts.folder) << c.path;
-    EXPECT_EQ(c.name, parts.name) << c.path;
-  }
-}
-
 }  // namespace

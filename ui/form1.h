@@ -75,11 +75,15 @@ class Form1 : public QWidget, public CommandHost {
  private:
   void Form_Load();
   void DescribeControls();
+  // Applies the selection that SelectProgress put off, if any.
+  void CatchUpSelection();
 
   FileSystem& fs_;
   Tables tables_;
-  QElapsedTimer since_paint_;  // since the progress was last painted
-  QElapsedTimer since_pump_;   // since waiting events were last handled
+  QElapsedTimer since_paint_;   // since the progress was last painted
+  QElapsedTimer since_pump_;    // since waiting events were last handled
+  QElapsedTimer since_select_;  // since the progress list's selection moved
+  int selection_due_ = -1;      // the row to select next, -1 for none
 };
 
 #endif  // UI_FORM1_H_

@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <string>
 
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
@@ -27,6 +30,7 @@ class Form1Test : public QObject {
   void OpensWithBatchAreaOutOfView();
   void TabVisitsControlsInTabIndexOrder();
   void ProgressListKeepsOrderAndBytes();
+  void SelectionCatchesUpBeforeTheListIsSeen();
   void ClosesWhenIdleButNotWhileDisabled();
   void OpenFileDialogOffersProjectsInAnyCase();
 
@@ -115,6 +119,52 @@ void Form1Test::ProgressListKeepsOrderAndBytes() {
   QVERIFY(form.lst->item(2)->isSelected());
   form.ClearProgress();
   QCOMPARE(form.ProgressCount(), size_t{0});
+}
+
+void Form1Test::SelectionCatchesUpBeforeTheListIsSeen() {
+  // During a batch the selection may lag the conversion by up to a frame;
+  // whatever shows the list or lets the user at it must find it in place.
+  struct Case {
+    const char* name;
+    std::function<void(Form1&)> show;
+  };
+  const Case cases[] = {
+      {"paint", [](Form1& f) { f.Repaint(); }},
+      {"events", [](Form1& f) { f.PumpEvents(); }},
+      {"enabled",
+       [](Form1& f) {
+         f.SetWindowEnabled(true);
+         QCoreApplication::processEvents();
+       }},
+      {"info", [](Form1& f) { f.ShowInfo("i", ""); }},
+      {"question", [](Form1& f) { f.AskOkCancel("q", ""); }},
+      {"done", [](Form1& f) { f.ShowDone("d", ""); }},
+      {"failure", [](Form1& f) { f.ShowFailure("f", ""); }},
+  };
+  for (const Case& c : cases) {
+    ScriptedDialogs dlg;
+    dlg.answers = {true};
+    Form1 form(dlg, DefaultFileSystem());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (int i = 0; i < 40; ++i) {
+      form.AddProgress("f" + std::to_string(i) + ".frm");
+    }
+    int row = -1;
+    bool in_view = false;
+    auto look = [&] {
+      row = form.lst->currentRow();
+      in_view = form.lst->viewport()->rect().contains(
+          form.lst->visualItemRect(form.lst->item(39)));
+    };
+    dlg.while_open = look;
+    form.SelectProgress(1);
+    form.SelectProgress(39);
+    c.show(form);
+    if (dlg.shown.isEmpty()) look();
+    QVERIFY2(row == 39, c.name);
+    QVERIFY2(in_view, c.name);
+  }
 }
 
 void Form1Test::ClosesWhenIdleButNotWhileDisabled() {
