@@ -17,7 +17,8 @@ class ResolveListedNameTest : public ::testing::Test {
     try {
       ResolveListedName(pth, fn, fs);
     } catch (const std::filesystem::filesystem_error& e) {
-      return e.code().value();
+      // The errno value, whichever code the system gave.
+      return e.code().default_error_condition().value();
     }
     return 0;
   }
