@@ -14,12 +14,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "engine/filesystem.h"
+#include "engine/paths.h"
 
 namespace {
 
@@ -112,9 +112,34 @@ class WindowsCategory : public std::error_category {
   }
 };
 
-// A name FindFirstFileA cannot give in the ANSI code page comes with a "?"
-// for each letter it lacks, a character no name on Windows holds.
-bool Unmappable(const char* name) { return std::strchr(name, '?') != nullptr; }
+bool Wide(const std::string& s, std::wstring* w) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(),
+                                    static_cast<int>(s.size()), nullptr, 0);
+  if (n == 0 && !s.empty()) return false;
+  w->assign(static_cast<size_t>(n), L'\0');
+  return MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()),
+                             w->data(), n) == n;
+}
+
+// name in the ANSI code page; false when the code page lacks one of its
+// letters. A system whose code page is UTF-8 has every letter.
+bool Narrow(const wchar_t* name, std::string* s) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL lacking = FALSE;
+  BOOL* lacks = utf8 ? nullptr : &lacking;
+  const int n =
+      WideCharToMultiByte(CP_ACP, flags, name, -1, nullptr, 0, nullptr, lacks);
+  if (n == 0 || lacking) return false;
+  s->assign(static_cast<size_t>(n), '\0');
+  if (WideCharToMultiByte(CP_ACP, flags, name, -1, s->data(), n, nullptr,
+                          lacks) != n ||
+      lacking) {
+    return false;
+  }
+  s->pop_back();  // the NUL
+  return true;
+}
 
 // The system's calls end a path at its first NUL byte, so a name holding one
 // would reach the file its first bytes name. No file has such a name.
@@ -223,28 +248,33 @@ class WindowsFileSystem : public FileSystem {
     return ::DeleteFileA(path.c_str()) ? 0 : LastErrno();
   }
 
+  // Listed in UTF-16 and each name converted here: the system's own
+  // conversion to the ANSI code page puts a "?" for a letter the code page
+  // lacks, or a look-alike (U+0100 as "A"), and so names another file or
+  // none. Such a name is an error, never a file passed over.
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override {
     if (Unnamable(path)) return ENOENT;
-    std::string pattern = path.empty() ? "." : path;
-    if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
-    pattern += '*';
     names->clear();
-    WIN32_FIND_DATAA entry;
-    const HANDLE find = ::FindFirstFileA(pattern.c_str(), &entry);
+    std::wstring pattern;
+    if (!Wide(JoinPath(path.empty() ? "." : path, "*"), &pattern)) {
+      return LastErrno();
+    }
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = ::FindFirstFileW(pattern.c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) {
       // The root of a drive may have no entry at all, not even "." and "..".
       const DWORD error = ::GetLastError();
       return error == ERROR_FILE_NOT_FOUND ? 0 : Failed(ErrnoOf(error), error);
     }
     do {
-      if (Unmappable(entry.cFileName)) {
+      std::string name;
+      if (!Narrow(entry.cFileName, &name)) {
         ::FindClose(find);
         return Failed(EILSEQ, ERROR_NO_UNICODE_TRANSLATION);
       }
-      const std::string name = entry.cFileName;
-      if (name != "." && name != "..") names->push_back(name);
-    } while (::FindNextFileA(find, &entry));
+      if (name != "." && name != "..") names->push_back(std::move(name));
+    } while (::FindNextFileW(find, &entry));
     const DWORD error = ::GetLastError();
     ::FindClose(find);
     return error == ERROR_NO_MORE_FILES ? 0 : Failed(ErrnoOf(error), error);

@@ -128,6 +128,35 @@ TEST_F(CommandsTest, OnlyOpeningAnEntryMovesTheLists) {
   EXPECT_TRUE(dlg.shown.empty());
 }
 
+// A name with a letter the ANSI code page lacks, one without a look-alike
+// and one with ("A" for U+0100): skipping either could skip a project.
+TEST_F(CommandsTest, NameTheCodePageCannotGiveIsReportedWithItsFolder) {
+  const struct {
+    const char* folder;
+    const wchar_t* name;
+  } cases[] = {{"Hangul", L"\uAC00.vbp"}, {"Macron", L"\u0100.vbp"}};
+  for (const auto& c : cases) {
+    tmp_.Write(std::string(c.folder) + "/x.txt", "");
+    const std::string folder = tmp_ / c.folder;
+    const std::wstring path =
+        std::wstring(folder.begin(), folder.end()) + L"\\" + c.name;
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    ScriptedDialogs dlg;
+    dlg.answers = {IDOK};
+    Form1 form(dlg, DefaultFileSystem());
+    Click(form, form.Dir1.hwnd(), EntryOf(form.Dir1, c.folder), true);
+    ASSERT_EQ(1u, dlg.shown.size()) << c.folder;
+    EXPECT_EQ("Error 1113: " + SystemText(ERROR_NO_UNICODE_TRANSLATION) + "\n" +
+                  folder,
+              dlg.shown[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), dlg.shown[0].type);
+    EXPECT_EQ(0, SendMessageA(form.File1.hwnd(), LB_GETCOUNT, 0, 0));
+  }
+}
+
 TEST_F(CommandsTest, CancelledDialogConvertsNothing) {
   ScriptedDialogs dlg;
   dlg.files = {{}};

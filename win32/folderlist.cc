@@ -22,11 +22,24 @@ std::vector<std::string> DriveRoots() {
   return roots;
 }
 
-HICON StockIcon(SHSTOCKICONID id) {
+// The shell's small folder icon, open or closed, as Explorer shows it.
+HICON FolderIcon(bool open) {
+  SHFILEINFOA info{};
+  const UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES |
+                     (open ? SHGFI_OPENICON : 0);
+  if (SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                     flags) == 0) {
+    return nullptr;
+  }
+  return info.hIcon;
+}
+
+HICON DriveIcon() {
   SHSTOCKICONINFO info{};
   info.cbSize = sizeof info;
-  if (FAILED(SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &info))) {
-    return nullptr;
+  if (FAILED(SHGetStockIconInfo(SIID_DRIVEFIXED, SHGSI_ICON | SHGSI_SMALLICON,
+                                &info))) {
+    return FolderIcon(false);
   }
   return info.hIcon;
 }
@@ -41,9 +54,9 @@ FolderList::~FolderList() {
 
 HWND FolderList::Create(HWND parent, int id, const RECT& px, int dpi) {
   dpi_ = dpi;
-  icons_[kDrive] = StockIcon(SIID_DRIVEFIXED);
-  icons_[kOpen] = StockIcon(SIID_FOLDEROPEN);
-  icons_[kClosed] = StockIcon(SIID_FOLDER);
+  icons_[kDrive] = DriveIcon();
+  icons_[kOpen] = FolderIcon(true);
+  icons_[kClosed] = FolderIcon(false);
   hwnd_ = CreateWindowExA(
       WS_EX_CLIENTEDGE, "LISTBOX", "",
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |

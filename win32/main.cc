@@ -1,3 +1,4 @@
+#include <objbase.h>
 #include <windows.h>
 
 #include "engine/filesystem.h"
@@ -5,6 +6,9 @@
 #include "win32/form1.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+  // The shell's icons and its open-file dialog are COM objects of this,
+  // the one thread.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   SystemDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
   form.EndProgramOnClose();
@@ -15,5 +19,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  CoUninitialize();
   return static_cast<int>(msg.wParam);
 }
