@@ -99,6 +99,8 @@ class Form1 : public CommandHost {
   void Dir1_Open();
   void RememberFocus();
   void RestoreFocus();
+  void PauseProgress();
+  void ResumeProgress();
 
   FileSystem& fs_;
   Tables tables_;
@@ -108,8 +110,9 @@ class Form1 : public CommandHost {
   HFONT bold_ = nullptr;
   HWND focus_ = nullptr;  // the control to give the focus back to
   bool ends_program_ = false;
-  std::chrono::steady_clock::time_point painted_{};
-  std::chrono::steady_clock::time_point pumped_{};
+  bool progress_paused_ = false;  // lst does not paint
+  std::chrono::steady_clock::time_point next_paint_{};
+  std::chrono::steady_clock::time_point next_pump_{};
 };
 
 #endif  // WIN32_FORM1_H_

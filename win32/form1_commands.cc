@@ -49,8 +49,10 @@ void Form1::cmd_Click() {
   }
   file.resize(file.find('\0'));
   ConvertChosenProject(file, tables_, *this, fs_);
+  ResumeProgress();
 }
 
 void Form1::cmdButton2_Click() {
   ConvertBatchFolder(Dir1.View(), File1, tables_, *this, fs_);
+  ResumeProgress();
 }
