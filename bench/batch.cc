@@ -27,11 +27,11 @@ void QuietHost::ClearProgress() {
   items.clear();
 }
 
-BatchResult ConvertTree(const std::string& root, const Tables& tables) {
+BatchResult ConvertTree(const std::string& root, const Tables& tables,
+                        FileSystem& fs) {
   QuietHost host;
   BatchResult result;
-  result.projects = static_cast<size_t>(
-      ConvertBatch(root, tables, host, DefaultFileSystem()));
+  result.projects = static_cast<size_t>(ConvertBatch(root, tables, host, fs));
   host.ClearProgress();
   result.converted = host.converted;
   result.skipped = host.skipped;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/conversionhost.h"
+#include "engine/filesystem.h"
 #include "engine/tables.h"
 
 // A host that answers nothing and shows nothing: the engine alone. It keeps
@@ -45,6 +46,7 @@ struct BatchResult {
 // What the window's batch command does, without the window: every project
 // file of every immediate subfolder of root, converted without questions,
 // a form that projects share converted once.
-BatchResult ConvertTree(const std::string& root, const Tables& tables);
+BatchResult ConvertTree(const std::string& root, const Tables& tables,
+                        FileSystem& fs);
 
 #endif  // BENCH_BATCH_H_

@@ -1,17 +1,35 @@
 // Converts every project of a tree with the engine alone, as the window's
 // batch command would, and says what it did.
+//   --copies    as on a file system without hard links: every backup a
+//               flushed copy
+//   --no-flush  without the flush at the end, to weigh against cp -a alone
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "bench/batch.h"
+#include "engine/testkit/testing.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s ROOT\n", argv[0]);
+  FaultyFileSystem fs;  // fails nothing unless asked
+  bool seam = false;
+  int arg = 1;
+  for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
+    if (std::strcmp(argv[arg], "--copies") == 0) {
+      fs.no_links = seam = true;
+    } else if (std::strcmp(argv[arg], "--no-flush") == 0) {
+      fs.skip_flush = seam = true;
+    } else {
+      arg = argc;
+    }
+  }
+  if (arg != argc - 1) {
+    std::fprintf(stderr, "usage: %s [--copies] [--no-flush] ROOT\n", argv[0]);
     return 2;
   }
   try {
-    const BatchResult r = ConvertTree(argv[1], InitTables());
+    const BatchResult r =
+        ConvertTree(argv[arg], InitTables(), seam ? fs : DefaultFileSystem());
     std::printf("projects=%zu converted=%zu already=%zu messages=%zu\n",
                 r.projects, r.converted, r.skipped, r.infos);
     return r.infos == 0 ? 0 : 1;

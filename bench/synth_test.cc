@@ -255,7 +255,8 @@ TEST_F(GeneratedTree, ConvertsWholeWithoutAMessage) {
   for (const auto& project : Projects()) listed += project.second.size();
 
   const Tables tables = InitTables();
-  const BatchResult result = ConvertTree(dir.path(), tables);
+  const BatchResult result =
+      ConvertTree(dir.path(), tables, DefaultFileSystem());
   EXPECT_EQ(0u, result.infos);
   EXPECT_EQ(summary.projects, result.projects);
   EXPECT_EQ(listed, result.converted + result.skipped);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "engine/files.h"
 #include "engine/projectconvert.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/testkit/testing.h"
@@ -172,8 +173,11 @@ TEST_F(BadInput, FoldersUnderBackupNamesStopBeforeAnything) {
   WriteProject("Form=a.frm\r\nForm=b.frm\r\n");
   dir.Write("P/a.frm", kGrid);
   dir.Write("P/b.frm", kGrid);
-  std::filesystem::create_directories(dir / "P/b.frm.bak.partial");
-  ExpectRefused(EISDIR, dir / "P/b.frm.bak.partial");
+  for (const char* temp : {"P/b.frm.bak~", "P/b.frm.new~"}) {
+    std::filesystem::create_directories(dir / temp);
+    ExpectRefused(EISDIR, dir / temp);
+    std::filesystem::remove(dir / temp);
+  }
   std::filesystem::create_directories(dir / "P/P.vbp.bak");
   ExpectRefused(EISDIR, dir / "P/P.vbp.bak");
 }
@@ -250,28 +254,37 @@ TEST_F(BadInput, AListedLinkConvertsItsTargetAndStaysALink) {
   dir.Write("Real/f.frm", kGrid);
   WriteProject("Form=link.frm\r\n");
   std::filesystem::create_symlink("../Real/f.frm", dir / "P/link.frm");
+  const auto original = StatFile(DefaultFileSystem(), dir / "Real/f.frm");
   EXPECT_EQ(0, Convert());
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "P/link.frm"));
   EXPECT_EQ(kGridConverted, dir.Read("Real/f.frm"));
+  // The backup is the target itself, not a second link to its name.
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "P/link.frm.bak"));
+  EXPECT_EQ(original.inode,
+            StatFile(DefaultFileSystem(), dir / "P/link.frm.bak").inode);
   EXPECT_EQ(kGrid, dir.Read("P/link.frm.bak"));
+  EXPECT_FALSE(dir.Exists("Real/f.frm.new~"));
 }
 
-TEST_F(BadInput, WhatLiesUnderTheTemporaryCopysName) {
-  // A name left by a killed run, or a link, must not lead the copy into the
-  // file being copied.
+TEST_F(BadInput, WhatLiesUnderTheTemporaryNames) {
+  // What a killed run left under a temporary name goes; a link someone put
+  // there is not ours to remove, and nothing is written through it.
   WriteProject("Form=a.frm\r\nForm=b.frm\r\nForm=c.frm\r\n");
   for (const char* name : {"P/a.frm", "P/b.frm", "P/c.frm"}) {
     dir.Write(name, kGrid);
   }
-  dir.Write("P/a.frm.bak.partial", "half a copy");
-  std::filesystem::create_symlink("b.frm", dir / "P/b.frm.bak.partial");
-  std::filesystem::create_hard_link(dir / "P/c.frm",
-                                    dir / "P/c.frm.bak.partial");
+  std::filesystem::create_symlink("a.frm", dir / "P/b.frm.new~");
+  ExpectRefused(EEXIST, dir / "P/b.frm.new~");
+  std::filesystem::remove(dir / "P/b.frm.new~");
+  dir.Write("P/a.frm.new~", "half a conversion");
+  dir.Write("P/b.frm.bak~", "half a copy");
+  std::filesystem::create_hard_link(dir / "P/c.frm", dir / "P/c.frm.bak~");
   EXPECT_EQ(0, Convert());
   for (const char* name : {"P/a.frm", "P/b.frm", "P/c.frm"}) {
     EXPECT_EQ(kGridConverted, dir.Read(name)) << name;
     EXPECT_EQ(kGrid, dir.Read(name + ".bak"s)) << name;
-    EXPECT_FALSE(dir.Exists(name + ".bak.partial"s)) << name;
+    EXPECT_FALSE(dir.Exists(name + ".bak~"s)) << name;
+    EXPECT_FALSE(dir.Exists(name + ".new~"s)) << name;
   }
 }
 

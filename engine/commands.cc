@@ -103,12 +103,20 @@ void ConvertChosenProject(const std::string& pth, const Tables& tables,
 void ConvertBatchFolder(const FolderView& dir, FileListing& files,
                         const Tables& tables, CommandHost& host,
                         FileSystem& fs) {
+  // Everything the batch wrote is on disk before its last box shows,
+  // whichever it is: one flush for the batch, never one per file.
+  WrittenFiles written;
   try {
-    WrittenFiles written;
     const uint64_t counter =
         ConvertSubfolderProjects(dir, files, tables, host, fs, written);
+    FlushWritten(fs, written);
     host.ShowDone(DoneText(counter), std::string());
   } catch (const std::filesystem::filesystem_error& e) {
+    try {
+      FlushWritten(fs, written);
+    } catch (const std::filesystem::filesystem_error&) {
+      // The first failure is the one to report.
+    }
     ReportFailure(e, host);
   }
 }

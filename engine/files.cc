@@ -53,6 +53,14 @@ void OutputFile::Write(std::string_view bytes) {
   }
 }
 
+void OutputFile::TakeMetadataOf(const std::string& from) {
+  if (int err = fs_.CopyMetadata(from, fd_)) ThrowFileError("copy", path_, err);
+}
+
+void OutputFile::Sync() {
+  if (int err = fs_.SyncFile(fd_)) ThrowFileError("flush", path_, err);
+}
+
 void OutputFile::Close() {
   const int fd = fd_;
   fd_ = -1;

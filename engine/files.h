@@ -29,7 +29,7 @@ class InputFile {
   int fd_ = -1;
 };
 
-// An open output file, created or emptied when opened.
+// A new output file, created when opened; a name already taken is an error.
 class OutputFile {
  public:
   OutputFile(FileSystem& fs, const std::string& path, unsigned permissions);
@@ -38,6 +38,9 @@ class OutputFile {
   ~OutputFile();
 
   void Write(std::string_view bytes);
+  // Gives the file what it can of from's owner, rights and attributes.
+  void TakeMetadataOf(const std::string& from);
+  void Sync();  // returns once the bytes written are on disk
   // A close can report a write that failed late (a full disk, a network
   // share), so it is checked like any write.
   void Close();

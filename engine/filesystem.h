@@ -11,7 +11,8 @@
 // 0 (or a count) on success and an errno value on failure; none throws.
 class FileSystem {
  public:
-  enum class Kind { kMissing, kRegular, kDirectory, kOther };
+  // kLink only from StatLink: every other call follows symbolic links.
+  enum class Kind { kMissing, kRegular, kDirectory, kLink, kOther };
   struct Status {
     Kind kind = Kind::kMissing;
     unsigned permissions = 0;  // the mode's permission bits
@@ -19,14 +20,15 @@ class FileSystem {
     // name spelt two ways).
     unsigned long long device = 0;
     unsigned long long inode = 0;
+    unsigned long long links = 1;  // how many names the file has
   };
 
   virtual ~FileSystem() = default;
 
   virtual int OpenRead(const std::string& path, int* fd) = 0;
-  // Creates the file, or opens an existing one to replace its content: once
-  // closed it holds exactly the bytes written. permissions apply to a new
-  // file only.
+  // Creates a new file with the given permission bits; a name already taken
+  // (by anything, a dangling link too) is EEXIST, so nothing is ever written
+  // through a name someone else put there.
   virtual int OpenWrite(const std::string& path, unsigned permissions,
                         int* fd) = 0;
   virtual int Read(int fd, char* buf, size_t n, size_t* got) = 0;
@@ -35,8 +37,29 @@ class FileSystem {
   virtual int Close(int fd) = 0;
   // Follows symbolic links. A missing path is kMissing, not an error.
   virtual int Stat(const std::string& path, Status* status) = 0;
+  // Does not follow a final symbolic link: a link is kLink.
+  virtual int StatLink(const std::string& path, Status* status) = 0;
   // Whether the caller may read (and, if write, write) path.
   virtual int Access(const std::string& path, bool write) = 0;
+  // Whether the folder of path lets the caller replace or remove that name:
+  // a folder with the sticky bit refuses it for another user's file.
+  virtual int MayReplace(const std::string& path) = 0;
+  // The name of the file path reaches once every symbolic link is followed.
+  virtual int ResolveLinks(const std::string& path, std::string* target) = 0;
+  // Gives the file existing (links followed) the further name link_name,
+  // which must not exist. File systems without hard links refuse it.
+  virtual int Link(const std::string& existing,
+                   const std::string& link_name) = 0;
+  // Gives the open file fd what it can of from's owner, group, permission
+  // bits and extended attributes (access control lists among them).
+  virtual int CopyMetadata(const std::string& from, int fd) = 0;
+  // Returns once the bytes of the open file fd are on disk.
+  virtual int SyncFile(int fd) = 0;
+  // Returns once the entries of folder (a name just added) are on disk.
+  virtual int SyncDir(const std::string& folder) = 0;
+  // Returns once everything written to these files, their names included,
+  // is on disk: as few flushes as the system allows, not one per file.
+  virtual int Flush(const std::vector<std::string>& paths) = 0;
   // Replaces to atomically when it exists.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Remove(const std::string& path) = 0;

@@ -6,6 +6,12 @@
 #include <cerrno>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
 #include "engine/files.h"
 #include "engine/testkit/testing.h"
 
@@ -35,49 +41,96 @@ TEST_F(DefaultFileSystemTest, KeepsEveryByte) {
   EXPECT_EQ(bytes, ReadWholeFile(fs, dir / "f.frm"));
 }
 
-// A rewrite may be shorter than the file it replaces, and may stop half way
-// when a conversion fails: either way nothing of the old content is left.
-TEST_F(DefaultFileSystemTest, AWrittenFileHoldsOnlyTheBytesWrittenToIt) {
-  const std::string old_bytes(300000, 'x');
-  dir.Write("short.frm", old_bytes);
-  {
-    OutputFile out(fs, dir / "short.frm", 0666);
-    out.Write("new");
-    out.Close();
+// A new file is only ever created: a name already taken, by a file or by a
+// link, is refused, so nothing is written through a name someone else put
+// there and no original is ever opened for writing.
+TEST_F(DefaultFileSystemTest, AWrittenFileIsAlwaysANewOne) {
+  dir.Write("f.frm", "original");
+  int fd = -1;
+  EXPECT_EQ(EEXIST, fs.OpenWrite(dir / "f.frm", 0666, &fd));
+  EXPECT_EQ("original", dir.Read("f.frm"));
+  std::error_code ec;
+  std::filesystem::create_symlink("nowhere.frm", dir / "dangling.frm", ec);
+  if (!ec) {
+    EXPECT_EQ(EEXIST, fs.OpenWrite(dir / "dangling.frm", 0666, &fd));
+    EXPECT_FALSE(dir.Exists("nowhere.frm"));
   }
-  EXPECT_EQ("new", dir.Read("short.frm"));
-
-  dir.Write("stopped.frm", old_bytes);
   {
     OutputFile out(fs, dir / "stopped.frm", 0666);
     out.Write("half");
   }  // no Close: the conversion threw
   EXPECT_EQ("half", dir.Read("stopped.frm"));
-
-  dir.Write("longer.frm", "old");
-  {
-    OutputFile out(fs, dir / "longer.frm", 0666);
-    out.Write(old_bytes);
-    out.Close();
-  }
-  EXPECT_EQ(old_bytes, dir.Read("longer.frm"));
-
-  // Reading part of a file and closing it leaves the file whole.
-  {
-    InputFile in(fs, dir / "longer.frm");
-    char buf[10];
-    EXPECT_EQ(10u, in.Read(buf, sizeof buf));
-    in.Close();
-  }
-  EXPECT_EQ(old_bytes, dir.Read("longer.frm"));
 }
 
+// The backup is the original under a second name: the same file, whose
+// bytes stay where they are when the listed name gets a new file.
+TEST_F(DefaultFileSystemTest, LinkGivesTheFileASecondName) {
+  dir.Write("f.frm", "original");
+  ASSERT_EQ(0, fs.Link(dir / "f.frm", dir / "f.frm.bak~"));
+  const FileSystem::Status f = StatFile(fs, dir / "f.frm");
+  const FileSystem::Status bak = StatFile(fs, dir / "f.frm.bak~");
+  EXPECT_EQ(f.inode, bak.inode);
+  EXPECT_EQ(2u, f.links);
+  EXPECT_EQ(EEXIST, fs.Link(dir / "f.frm", dir / "f.frm.bak~"));
+  if (kWindows) return;
+  // Through a symbolic link the second name is the link's file, never a
+  // second link that would follow the file's name to its new content.
+  std::filesystem::create_symlink("f.frm", dir / "link.frm");
+  ASSERT_EQ(0, fs.Link(dir / "link.frm", dir / "link.frm.bak"));
+  FileSystem::Status own;
+  ASSERT_EQ(0, fs.StatLink(dir / "link.frm.bak", &own));
+  EXPECT_EQ(Kind::kRegular, own.kind);
+  EXPECT_EQ(f.inode, own.inode);
+  ASSERT_EQ(0, fs.StatLink(dir / "link.frm", &own));
+  EXPECT_EQ(Kind::kLink, own.kind);
+  std::string target;
+  ASSERT_EQ(0, fs.ResolveLinks(dir / "link.frm", &target));
+  EXPECT_EQ(std::filesystem::canonical(dir / "f.frm").string(), target);
+}
+
+#ifndef _WIN32
+// The new file keeps what the original had: its rights, its owner and group
+// where the process may set them (a run as root must not leave root's files
+// in a user's tree), its extended attributes.
+TEST_F(DefaultFileSystemTest, ANewFileTakesTheOriginalsRights) {
+  dir.Write("f.frm", "original");
+  const std::string f = dir / "f.frm";
+  ASSERT_EQ(0, ::chmod(f.c_str(), 0640 | S_ISGID));
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(0, ::chown(f.c_str(), 65534, 65534));
+  }
+  const bool attributes =
+      ::setxattr(f.c_str(), "user.origin", "vcs", 3, 0) == 0;
+  OutputFile out(fs, dir / "f.frm.new~", 0600);
+  out.TakeMetadataOf(f);
+  out.Sync();
+  out.Close();
+  struct stat was, is;
+  ASSERT_EQ(0, ::stat(f.c_str(), &was));
+  ASSERT_EQ(0, ::stat((dir / "f.frm.new~").c_str(), &is));
+  EXPECT_EQ(was.st_mode, is.st_mode);
+  if (root) {
+    EXPECT_EQ(65534u, is.st_uid);
+  }
+  EXPECT_EQ(was.st_gid, is.st_gid);
+  char value[8] = {};
+  if (attributes) {
+    EXPECT_EQ(3, ::getxattr((dir / "f.frm.new~").c_str(), "user.origin", value,
+                            sizeof value));
+    EXPECT_STREQ("vcs", value);
+  }
+  EXPECT_EQ(0, fs.SyncDir(dir.path()));
+  EXPECT_EQ(0, fs.Flush({f, dir / "f.frm.new~"}));
+}
+#endif
+
 TEST_F(DefaultFileSystemTest, RenameReplacesAnExistingFile) {
-  dir.Write("f.frm.bak.partial", "new");
+  dir.Write("f.frm.bak~", "new");
   dir.Write("f.frm.bak", "old");
-  EXPECT_EQ(0, fs.Rename(dir / "f.frm.bak.partial", dir / "f.frm.bak"));
+  EXPECT_EQ(0, fs.Rename(dir / "f.frm.bak~", dir / "f.frm.bak"));
   EXPECT_EQ("new", dir.Read("f.frm.bak"));
-  EXPECT_FALSE(dir.Exists("f.frm.bak.partial"));
+  EXPECT_FALSE(dir.Exists("f.frm.bak~"));
 }
 
 TEST_F(DefaultFileSystemTest, TellsWhatAndWhichFileANameIs) {

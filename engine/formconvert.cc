@@ -1,12 +1,14 @@
 #include "engine/formconvert.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "engine/backup.h"
 #include "engine/files.h"
 #include "engine/listedname.h"
+#include "engine/replacement.h"
 #include "engine/text.h"
 #include "engine/textscan.h"
 
@@ -146,6 +148,111 @@ void ConvertCode(std::string& s, const Tables& tables) {
   }
 }
 
+namespace {
+
+constexpr size_t kReadChunk = 1 << 16;
+
+void ScanFile(FileSystem& fs, const std::string& path, TextScan& scan) {
+  InputFile in(fs, path);
+  const auto buf = std::make_unique_for_overwrite<char[]>(kReadChunk);
+  while (const size_t got = in.Read(buf.get(), kReadChunk)) {
+    scan.Feed(std::string_view(buf.get(), got));
+  }
+  in.Close();
+}
+
+void ConvertStream(FileSystem& fs, const std::string& path, LineEnds ends,
+                   const Tables& tables, const TargetWriter::Sink& sink) {
+  InputFile source(fs, path);
+  SourceReader in([&](char* buf, size_t n) { return source.Read(buf, n); },
+                  ends);
+  TargetWriter out(sink, ends);
+  ConvertFormLines(in, out, tables);
+  out.Flush();
+  source.Close();
+}
+
+// Compares a stream of bytes with a file's, and stops the stream at the
+// first difference.
+class SameBytes {
+ public:
+  struct Differs {};
+
+  SameBytes(FileSystem& fs, const std::string& path)
+      : file_(fs, path),
+        buf_(std::make_unique_for_overwrite<char[]>(kReadChunk)) {}
+
+  void Compare(std::string_view bytes) {
+    while (!bytes.empty()) {
+      if (pos_ == len_ && !Fill()) throw Differs{};
+      const size_t n = std::min(bytes.size(), len_ - pos_);
+      if (std::memcmp(bytes.data(), buf_.get() + pos_, n) != 0) {
+        throw Differs{};
+      }
+      pos_ += n;
+      bytes.remove_prefix(n);
+    }
+  }
+  bool AtEnd() { return pos_ == len_ && !Fill(); }
+
+ private:
+  bool Fill() {
+    len_ = file_.Read(buf_.get(), kReadChunk);
+    pos_ = 0;
+    return len_ != 0;
+  }
+
+  InputFile file_;
+  std::unique_ptr<char[]> buf_;
+  size_t pos_ = 0;
+  size_t len_ = 0;
+};
+
+// Whether path holds exactly the conversion of its backup: what a run
+// stopped after converting it leaves.
+bool IsConversionOfBackup(const std::string& path, const Tables& tables,
+                          FileSystem& fs) {
+  const std::string bak = path + kBackupSuffix;
+  const FileSystem::Status backup = StatFile(fs, bak);
+  if (backup.kind != FileSystem::Kind::kRegular) return false;
+  const FileSystem::Status file = StatFile(fs, path);
+  if (backup.device == file.device && backup.inode == file.inode) return false;
+  TextScan ends_scan({});
+  ScanFile(fs, bak, ends_scan);
+  SameBytes same(fs, path);
+  try {
+    ConvertStream(fs, bak, LineEndsOf(ends_scan.has_cr(), ends_scan.has_lf()),
+                  tables, [&](std::string_view bytes) { same.Compare(bytes); });
+  } catch (const SameBytes::Differs&) {
+    return false;
+  }
+  return same.AtEnd();
+}
+
+}  // namespace
+
+FormPlan PlanForm(const std::string& path, const Tables& tables,
+                  FileSystem& fs) {
+  TextScan scan(Marks(tables));
+  ScanFile(fs, path, scan);
+  FormPlan plan;
+  plan.ends = LineEndsOf(scan.has_cr(), scan.has_lf());
+  plan.convert = !AlreadyConverted(scan, tables) &&
+                 !IsConversionOfBackup(path, tables, fs);
+  return plan;
+}
+
+FileSystem::Status RewriteForm(const std::string& path, const FormPlan& plan,
+                               const Tables& tables, FileSystem& fs) {
+  const ReplacementNames names = NamesOf(fs, path);
+  // The original is read under its own name while the new file is written:
+  // it keeps that name until the new file is complete.
+  return Replace(fs, names, [&](OutputFile& target) {
+    ConvertStream(fs, names.target, plan.ends, tables,
+                  [&](std::string_view bytes) { target.Write(bytes); });
+  });
+}
+
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
                         const Tables& tables, FileSystem& fs) {
   return ConvertFormAt(ResolveListedName(pth, fn, fs), tables, fs);
@@ -153,26 +260,9 @@ FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
 
 FormOutcome ConvertFormAt(const std::string& path, const Tables& tables,
                           FileSystem& fs) {
-  const std::string bak = path + ".bak";
-  TextScan scan(Marks(tables));
-  Backup backup(fs, path, bak,
-                [&](std::string_view chunk) { scan.Feed(chunk); });
-  if (AlreadyConverted(scan, tables)) {
-    backup.Discard();
-    return FormOutcome::kAlreadyConverted;
-  }
-  backup.Commit();
-
-  const LineEnds ends = LineEndsOf(scan.has_cr(), scan.has_lf());
-  InputFile source(fs, bak);
-  RewriteBackedUp(fs, path, bak, backup.permissions(), [&](OutputFile& target) {
-    SourceReader in([&](char* buf, size_t n) { return source.Read(buf, n); },
-                    ends);
-    TargetWriter out([&](std::string_view bytes) { target.Write(bytes); },
-                     ends);
-    ConvertFormLines(in, out, tables);
-    out.Flush();
-  });
-  source.Close();
+  const FormPlan plan = PlanForm(path, tables, fs);
+  if (!plan.convert) return FormOutcome::kAlreadyConverted;
+  CheckReplaceable(fs, NamesOf(fs, path));
+  RewriteForm(path, plan, tables, fs);
   return FormOutcome::kConverted;
 }

@@ -27,11 +27,26 @@ void ConvertCode(std::string& s, const Tables& tables);
 
 enum class FormOutcome { kConverted, kAlreadyConverted };
 
+// What a listed file needs, found by reading it before anything is written.
+// A file already converted is one that holds version 8c text and no version
+// 8 header, or whose bytes are exactly the conversion of its backup's (a
+// form without grid text looks the same before and after, and converting it
+// again would turn its backup into a copy of converted text).
+struct FormPlan {
+  bool convert = false;
+  LineEnds ends = LineEnds::kCr;
+};
+FormPlan PlanForm(const std::string& path, const Tables& tables,
+                  FileSystem& fs);
+
+// Backs up the file at path and replaces it with its conversion, as planned.
+// Returns the new file's status.
+FileSystem::Status RewriteForm(const std::string& path, const FormPlan& plan,
+                               const Tables& tables, FileSystem& fs);
+
 // Converts the file that a project in folder pth lists as fn (backslashes
-// separate folders): copies it to its on-disk name + ".bak", then rewrites it
-// from that copy. A file that already holds version 8c text and no version 8
-// header is left untouched, so a form shared by two projects, or listed
-// twice, is never converted twice nor its original backup overwritten.
+// separate folders), unless it is already converted: its original becomes
+// its on-disk name + ".bak", and the converted text takes its name.
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
                         const Tables& tables, FileSystem& fs);
 

@@ -286,7 +286,7 @@ TEST_F(ConvertFormFile, BacksUpAndRewritesFromTheBackup) {
   EXPECT_EQ(Crlf({"VERSION 5.00", kHeader8c, "Begin VB.Form f", "End",
                   "Dim g As Tabulon80c.Grid"}),
             dir.Read("Forms/Main.frm"));
-  EXPECT_FALSE(dir.Exists("Forms/Main.frm.bak.partial"));
+  EXPECT_FALSE(dir.Exists("Forms/Main.frm.new~"));
 }
 
 TEST_F(ConvertFormFile, FindsNamesWhoseCaseDiffersFromTheDisk) {
@@ -318,7 +318,7 @@ TEST_F(ConvertFormFile, LeavesConvertedFilesAndTheirBackupsAlone) {
             ConvertForm(dir.path(), "done.frm", kTables, fs));
   EXPECT_EQ(converted, dir.Read("done.frm"));
   EXPECT_EQ("the original", dir.Read("done.frm.bak"));
-  EXPECT_FALSE(dir.Exists("done.frm.bak.partial"));
+  EXPECT_FALSE(dir.Exists("done.frm.new~"));
 
   // Converting twice in a row changes nothing the second time.
   dir.Write("twice.frm", "Dim g As TABULEX80.Grid");

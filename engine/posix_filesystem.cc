@@ -3,10 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <set>
 #include <utility>
 
 #include "engine/filesystem.h"
@@ -19,19 +22,53 @@ bool Unnamable(const std::string& path) {
   return path.find('\0') != std::string::npos;
 }
 
-// A file opened by OpenWrite ends where the writing stopped: the bytes of
-// its former content beyond that point go. Input files stay as they are.
-int CutAtOffset(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0) return errno;
-  if ((flags & O_ACCMODE) != O_WRONLY) return 0;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return errno;
-  if (!S_ISREG(st.st_mode)) return 0;
-  const off_t end = ::lseek(fd, 0, SEEK_CUR);
-  if (end < 0) return errno;
-  if (st.st_size > end && ::ftruncate(fd, end) != 0) return errno;
+void Fill(const struct stat& st, FileSystem::Status* status) {
+  using Kind = FileSystem::Kind;
+  status->kind = S_ISREG(st.st_mode)   ? Kind::kRegular
+                 : S_ISDIR(st.st_mode) ? Kind::kDirectory
+                 : S_ISLNK(st.st_mode) ? Kind::kLink
+                                       : Kind::kOther;
+  status->permissions = st.st_mode & 07777;
+  status->device = st.st_dev;
+  status->inode = st.st_ino;
+  status->links = st.st_nlink;
+}
+
+// Extended attributes a file system does not keep, or that only a
+// privileged process may set (trusted.*, security.*), are not the user's
+// data: the copy goes on without them.
+bool Unkept(int err) { return err == ENOTSUP || err == EPERM; }
+
+int CopyAttributes(const std::string& from, int fd) {
+  ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+  if (size < 0) return Unkept(errno) ? 0 : errno;
+  std::string names(static_cast<size_t>(size), '\0');
+  size = ::listxattr(from.c_str(), names.data(), names.size());
+  if (size < 0) return Unkept(errno) ? 0 : errno;
+  names.resize(static_cast<size_t>(size));
+  std::string value;
+  for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+    const char* name = names.c_str() + at;
+    const ssize_t n = ::getxattr(from.c_str(), name, nullptr, 0);
+    if (n < 0) return errno;
+    value.resize(static_cast<size_t>(n));
+    const ssize_t got = ::getxattr(from.c_str(), name, value.data(), n);
+    if (got < 0) return errno;
+    if (::fsetxattr(fd, name, value.data(), static_cast<size_t>(got), 0) != 0 &&
+        !Unkept(errno)) {
+      return errno;
+    }
+  }
   return 0;
+}
+
+int SyncPath(const std::string& path, int flags, bool whole_file_system) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int r = whole_file_system ? ::syncfs(fd) : ::fsync(fd);
+  const int err = r == 0 ? 0 : errno;
+  ::close(fd);
+  return err;
 }
 
 class PosixFileSystem : public FileSystem {
@@ -45,12 +82,7 @@ class PosixFileSystem : public FileSystem {
   int OpenWrite(const std::string& path, unsigned permissions,
                 int* fd) override {
     if (Unnamable(path)) return ENOENT;
-    // No O_TRUNC: emptying a file whose blocks are on disk frees them, and
-    // ext4 then forces the new bytes to disk at close and, mounted with
-    // discard, waits for the freed blocks to be discarded; a batch spent
-    // most of its time there. The new bytes overwrite the old in place
-    // instead, and Close cuts off whatever of the old lies beyond them.
-    *fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC,
+    *fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                  static_cast<mode_t>(permissions));
     return *fd < 0 ? errno : 0;
   }
@@ -77,11 +109,7 @@ class PosixFileSystem : public FileSystem {
     }
   }
 
-  int Close(int fd) override {
-    const int err = CutAtOffset(fd);
-    if (::close(fd) != 0) return errno;
-    return err;
-  }
+  int Close(int fd) override { return ::close(fd) == 0 ? 0 : errno; }
 
   int Stat(const std::string& path, Status* status) override {
     *status = Status{};
@@ -90,12 +118,88 @@ class PosixFileSystem : public FileSystem {
     if (::stat(path.c_str(), &st) != 0) {
       return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
     }
-    status->kind = S_ISREG(st.st_mode)   ? Kind::kRegular
-                   : S_ISDIR(st.st_mode) ? Kind::kDirectory
-                                         : Kind::kOther;
-    status->permissions = st.st_mode & 07777;
-    status->device = st.st_dev;
-    status->inode = st.st_ino;
+    Fill(st, status);
+    return 0;
+  }
+
+  int StatLink(const std::string& path, Status* status) override {
+    *status = Status{};
+    if (Unnamable(path)) return 0;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+      return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
+    }
+    Fill(st, status);
+    return 0;
+  }
+
+  int MayReplace(const std::string& path) override {
+    if (Unnamable(path)) return ENOENT;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                            : path.substr(0, slash);
+    struct stat file, dir;
+    if (::lstat(path.c_str(), &file) != 0) return errno == ENOENT ? 0 : errno;
+    if (::stat(folder.c_str(), &dir) != 0) return errno;
+    const uid_t me = ::geteuid();
+    const bool refused = (dir.st_mode & S_ISVTX) != 0 && me != 0 &&
+                         file.st_uid != me && dir.st_uid != me;
+    return refused ? EPERM : 0;
+  }
+
+  int ResolveLinks(const std::string& path, std::string* target) override {
+    if (Unnamable(path)) return ENOENT;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return errno;
+    *target = resolved;
+    std::free(resolved);
+    return 0;
+  }
+
+  int Link(const std::string& existing, const std::string& link_name) override {
+    if (Unnamable(existing) || Unnamable(link_name)) return ENOENT;
+    // A plain link() of a symbolic link names the link, not its file.
+    return ::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, link_name.c_str(),
+                    AT_SYMLINK_FOLLOW) == 0
+               ? 0
+               : errno;
+  }
+
+  int CopyMetadata(const std::string& from, int fd) override {
+    if (Unnamable(from)) return ENOENT;
+    struct stat st;
+    if (::stat(from.c_str(), &st) != 0) return errno;
+    // A conversion run as root must not leave root's files in a user's tree;
+    // anyone else may keep at least the group where they belong to it.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+      if (errno != EPERM) return errno;
+      if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 &&
+          errno != EPERM) {
+        return errno;
+      }
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    if (::fchmod(fd, st.st_mode & 07777) != 0) return errno;
+    return CopyAttributes(from, fd);
+  }
+
+  int SyncFile(int fd) override { return ::fsync(fd) == 0 ? 0 : errno; }
+
+  int SyncDir(const std::string& folder) override {
+    if (Unnamable(folder)) return ENOENT;
+    return SyncPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY,
+                    false);
+  }
+
+  int Flush(const std::vector<std::string>& paths) override {
+    std::set<dev_t> flushed;
+    for (const std::string& path : paths) {
+      struct stat st;
+      if (Unnamable(path) || ::stat(path.c_str(), &st) != 0) continue;
+      if (!flushed.insert(st.st_dev).second) continue;
+      if (int err = SyncPath(path, O_RDONLY, true)) return err;
+    }
     return 0;
   }
 

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "engine/backup.h"
 #include "engine/files.h"
 #include "engine/formconvert.h"
 #include "engine/lines.h"
 #include "engine/listedname.h"
 #include "engine/paths.h"
+#include "engine/replacement.h"
 #include "engine/text.h"
 
 namespace {
@@ -39,15 +39,9 @@ bool IsConvertible(std::string_view text, const Tables& tables) {
   return false;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::string folder = SplitPath(path).folder;
-  return folder.empty() ? "." : folder;
-}
-
-// A file about to be backed up and rewritten: it must be a regular file we
-// may read and write, in a folder we may add its backup to, and its backup
-// name must not be taken by a folder. Returns what the file is.
-FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
+// A file about to be read, and maybe backed up and rewritten: it must be a
+// regular file. Returns what the file is.
+FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {
   const FileSystem::Status status = StatFile(fs, path);
   const FileSystem::Kind kind = status.kind;
   if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
@@ -55,43 +49,33 @@ FileSystem::Status CheckRewritable(FileSystem& fs, const std::string& path) {
     ThrowFileError("open", path, EISDIR);
   }
   if (kind != FileSystem::Kind::kRegular) ThrowFileError("open", path, EINVAL);
-  if (int err = fs.Access(path, true)) ThrowFileError("open", path, err);
-  const std::string folder = FolderOf(path);
-  if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
-  // Nor may a folder hold the name of the backup or of its temporary copy.
-  const std::string bak = path + ".bak";
-  const FileSystem::Status backup = StatFile(fs, bak);
-  if (backup.kind == FileSystem::Kind::kDirectory) {
-    ThrowFileError("open", bak, EISDIR);
-  }
-  const std::string partial = bak + ".partial";
-  if (StatFile(fs, partial).kind == FileSystem::Kind::kDirectory) {
-    ThrowFileError("open", partial, EISDIR);
-  }
-  // A file reached through its own backup name (a link to it) would be
-  // rewritten into its only backup, and its bytes lost.
-  if (backup.kind == FileSystem::Kind::kRegular &&
-      (backup.device != 0 || backup.inode != 0) &&
-      backup.device == status.device && backup.inode == status.inode) {
-    ThrowFileError("open", bak, EINVAL);
-  }
   return status;
 }
 
-// For each file, whether it is one written before, or one before it in
-// files, reached under another name (listed twice, spelt otherwise, a link,
-// the project file itself, a form an earlier project of the batch shares).
-// A project may list a great many names, so each is looked up once.
-std::vector<bool> Repeats(const std::vector<FileSystem::Status>& files,
-                          WrittenFiles& written) {
-  std::vector<bool> repeats;
-  for (const FileSystem::Status& file : files) {
-    const bool known = file.device != 0 || file.inode != 0;
-    repeats.push_back(known &&
-                      !written.emplace(file.device, file.inode).second);
-  }
-  return repeats;
+using FileId = std::pair<unsigned long long, unsigned long long>;
+
+FileId IdOf(const FileSystem::Status& status) {
+  return {status.device, status.inode};
 }
+
+bool Known(const FileSystem::Status& status) {
+  return status.device != 0 || status.inode != 0;
+}
+
+std::string CanonicalName(FileSystem& fs, const std::string& path) {
+  std::string canonical;
+  if (int err = fs.ResolveLinks(path, &canonical)) {
+    ThrowFileError("open", path, err);
+  }
+  return canonical;
+}
+
+// One listed file as the check before writing found it.
+struct ListedFile {
+  std::string path;  // where the listed name resolved
+  bool repeat = false;
+  FormPlan plan;
+};
 
 // Keeps the window disabled while files are written, and enables it again
 // however the conversion ends.
@@ -117,9 +101,25 @@ std::vector<std::string> ListedFiles(std::string_view project_text) {
   return names;
 }
 
-void ConvertProject(const std::string& pth, bool interactive,
+void FlushWritten(FileSystem& fs, WrittenFiles& written) {
+  if (written.paths.empty()) return;
+  if (int err = fs.Flush(written.paths)) {
+    ThrowFileError("flush", written.paths.front(), err);
+  }
+  written.paths.clear();
+}
+
+namespace {
+
+void Record(WrittenFiles& written, const std::string& path,
+            const FileSystem::Status& status) {
+  if (Known(status)) written.files.insert(IdOf(status));
+  written.paths.push_back(path);
+}
+
+void ConvertChecked(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host, FileSystem& fs,
-                    WrittenFiles* written) {
+                    WrittenFiles& written) {
   host.ClearProgress();
   const auto [folder, name] = SplitPath(pth);
 
@@ -147,42 +147,55 @@ void ConvertProject(const std::string& pth, bool interactive,
                                    text.find('\n') != std::string::npos);
   ApplyTable(text, tables.ProjTable);
 
-  // Everything that will be written is checked first: a project stopped half
-  // way would no longer be recognised as convertible, and could not be
-  // finished by running the conversion again.
+  // Everything that will be written is checked first, and what each listed
+  // file needs is found by reading it: only a file that will be written
+  // must be writable, so a read-only form already converted, or one a team
+  // converted once for everybody, lets its project through.
   const std::vector<std::string> names = ListedFiles(text);
-  std::vector<std::string> paths;  // where each listed name resolved
-  std::vector<FileSystem::Status> files = {CheckRewritable(fs, pth)};
+  CheckListed(fs, pth);
+  const ReplacementNames project = NamesOf(fs, pth);
+  CheckReplaceable(fs, project);
+  // A name reached a second time in this project (listed twice, spelt
+  // otherwise, through a link, the project file itself) is the same file
+  // path once every link is followed; a file an earlier project of the batch
+  // wrote or left alone is known by its identity.
+  std::set<std::string> reached = {CanonicalName(fs, pth)};
+  std::vector<ListedFile> files;
   for (const std::string& fn : names) {
-    paths.push_back(ResolveListedName(folder, fn, fs));
-    files.push_back(CheckRewritable(fs, paths.back()));
+    ListedFile& file = files.emplace_back();
+    file.path = ResolveListedName(folder, fn, fs);
+    const FileSystem::Status status = CheckListed(fs, file.path);
+    const bool again = !reached.insert(CanonicalName(fs, file.path)).second;
+    file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
+    if (file.repeat) continue;
+    file.plan = PlanForm(file.path, tables, fs);
+    if (file.plan.convert) CheckReplaceable(fs, NamesOf(fs, file.path));
   }
-  WrittenFiles this_run;
-  const std::vector<bool> repeats =
-      Repeats(files, written != nullptr ? *written : this_run);
 
   WindowDisabled disabled(host);
-  BackUp(fs, pth, pth + ".bak");
-  RewriteBackedUp(fs, pth, pth + ".bak", 0666, [&](OutputFile& out) {
-    out.Write(text);
-    out.Write(Terminator(ends));
-  });
-
   host.AddProgress(name + "... OK");
   for (const std::string& fn : names) host.AddProgress(fn);
   const size_t count = host.ProgressCount();
   for (size_t k = 1; k < count; ++k) {
-    // A file this run has written already would have its backup of the
-    // original replaced by the converted text, and nothing in a file without
-    // grid controls tells the two apart.
-    const bool repeat = k < repeats.size() && repeats[k];
     const std::string fn = host.ProgressItem(k);
     FormOutcome outcome = FormOutcome::kAlreadyConverted;
-    if (!repeat && k <= names.size() && fn == names[k - 1]) {
-      // The list gave the name back as it went in: resolved already.
-      outcome = ConvertFormAt(paths[k - 1], tables, fs);
-    } else if (!repeat) {
-      outcome = ConvertForm(folder, fn, tables, fs);
+    if (k <= files.size() && fn == names[k - 1]) {
+      // The list gave the name back as it went in: checked already.
+      const ListedFile& file = files[k - 1];
+      if (!file.repeat && file.plan.convert) {
+        Record(written, file.path,
+               RewriteForm(file.path, file.plan, tables, fs));
+        outcome = FormOutcome::kConverted;
+      } else if (!file.repeat) {
+        written.files.insert(IdOf(StatFile(fs, file.path)));
+      }
+    } else {
+      const std::string path = ResolveListedName(folder, fn, fs);
+      const FileSystem::Status status = CheckListed(fs, path);
+      if (!written.files.count(IdOf(status))) {
+        outcome = ConvertFormAt(path, tables, fs);
+        Record(written, path, StatFile(fs, path));
+      }
     }
     host.SelectProgress(k);
     host.SetProgressItem(
@@ -192,7 +205,14 @@ void ConvertProject(const std::string& pth, bool interactive,
     host.Repaint();
     host.PumpEvents();
   }
+  // Last, so that until every listed file is done the project is still
+  // recognised as one to convert.
+  Record(written, pth, Replace(fs, project, [&](OutputFile& out) {
+           out.Write(text);
+           out.Write(Terminator(ends));
+         }));
   if (interactive) {
+    FlushWritten(fs, written);
     host.ShowInfo(
         "Project '" + name + "' has been converted from Version 8 to 8c." +
             std::string(kCrLf) + std::string(kCrLf) +
@@ -204,4 +224,28 @@ void ConvertProject(const std::string& pth, bool interactive,
             std::string(kCrLf) + std::string(kCrLf),
         std::string());
   }
+}
+
+}  // namespace
+
+void ConvertProject(const std::string& pth, bool interactive,
+                    const Tables& tables, ConversionHost& host, FileSystem& fs,
+                    WrittenFiles* written) {
+  if (written != nullptr) {
+    ConvertChecked(pth, interactive, tables, host, fs, *written);
+    return;
+  }
+  WrittenFiles own;
+  try {
+    ConvertChecked(pth, interactive, tables, host, fs, own);
+  } catch (const std::filesystem::filesystem_error&) {
+    // What was written before the failure is on disk too when the error
+    // box shows; the failure itself is the one to report.
+    try {
+      FlushWritten(fs, own);
+    } catch (const std::filesystem::filesystem_error&) {
+    }
+    throw;
+  }
+  FlushWritten(fs, own);
 }

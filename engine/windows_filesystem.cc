@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <climits>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -169,7 +170,7 @@ class WindowsFileSystem : public FileSystem {
     const int mode =
         (permissions & 0222) != 0 ? (_S_IREAD | _S_IWRITE) : _S_IREAD;
     *fd = ::_open(path.c_str(),
-                  _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                  _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   mode);
     return *fd < 0 ? CrtErrno() : 0;
   }
@@ -193,33 +194,11 @@ class WindowsFileSystem : public FileSystem {
   // Opens the file itself, so that a symbolic link is followed and the
   // volume and file index tell which file this is.
   int Stat(const std::string& path, Status* status) override {
-    *status = Status{};
-    if (Unnamable(path)) return 0;
-    const HANDLE h = ::CreateFileA(
-        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      const int err = LastErrno();
-      return err == ENOENT || err == ENOTDIR ? 0 : err;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool disk = ::GetFileType(h) == FILE_TYPE_DISK &&
-                      ::GetFileInformationByHandle(h, &info);
-    ::CloseHandle(h);
-    if (!disk) {
-      status->kind = Kind::kOther;
-      return 0;
-    }
-    const bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool read_only =
-        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-    status->kind = folder ? Kind::kDirectory : Kind::kRegular;
-    status->permissions = folder ? 0777 : read_only ? 0444 : 0666;
-    status->device = info.dwVolumeSerialNumber;
-    status->inode =
-        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
-        info.nFileIndexLow;
-    return 0;
+    return StatOf(path, 0, status);
+  }
+
+  int StatLink(const std::string& path, Status* status) override {
+    return StatOf(path, FILE_FLAG_OPEN_REPARSE_POINT, status);
   }
 
   // The read-only attribute is the one right that can be seen beforehand;
@@ -241,6 +220,111 @@ class WindowsFileSystem : public FileSystem {
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)
                ? 0
                : LastErrno();
+  }
+
+  // Windows has no sticky folders: whoever may write the folder may replace
+  // its names.
+  int MayReplace(const std::string& path) override {
+    return Unnamable(path) ? ENOENT : 0;
+  }
+
+  int ResolveLinks(const std::string& path, std::string* target) override {
+    if (Unnamable(path)) return ENOENT;
+    const HANDLE h = ::CreateFileA(
+        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastErrno();
+    std::string buf(MAX_PATH, '\0');
+    DWORD n = ::GetFinalPathNameByHandleA(h, buf.data(),
+                                          static_cast<DWORD>(buf.size()), 0);
+    if (n >= buf.size()) {
+      buf.resize(n);
+      n = ::GetFinalPathNameByHandleA(h, buf.data(),
+                                      static_cast<DWORD>(buf.size()), 0);
+    }
+    const int err = n == 0 || n >= buf.size() ? LastErrno() : 0;
+    ::CloseHandle(h);
+    if (err != 0) return err;
+    buf.resize(n);
+    // The name comes as \\?\C:\... or \\?\UNC\server\...: give it back in
+    // the form every other path of the program has.
+    constexpr std::string_view kUnc = "\\\\?\\UNC\\", kLocal = "\\\\?\\";
+    if (buf.rfind(kUnc, 0) == 0) {
+      buf.replace(0, kUnc.size(), "\\\\");
+    } else if (buf.rfind(kLocal, 0) == 0) {
+      buf.erase(0, kLocal.size());
+    }
+    *target = std::move(buf);
+    return 0;
+  }
+
+  int Link(const std::string& existing, const std::string& link_name) override {
+    if (Unnamable(existing) || Unnamable(link_name)) return ENOENT;
+    return ::CreateHardLinkA(link_name.c_str(), existing.c_str(), nullptr)
+               ? 0
+               : LastErrno();
+  }
+
+  // The new file takes its rights from its folder, as every file created
+  // there does; of the original it keeps the attributes a user sets.
+  int CopyMetadata(const std::string& from, int fd) override {
+    if (Unnamable(from)) return ENOENT;
+    const DWORD attributes = ::GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrno();
+    FILE_BASIC_INFO info = {};
+    info.FileAttributes =
+        attributes &
+        (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (info.FileAttributes == 0) return 0;
+    const HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    return ::SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info)
+               ? 0
+               : LastErrno();
+  }
+
+  int SyncFile(int fd) override {
+    const HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    return ::FlushFileBuffers(h) ? 0 : LastErrno();
+  }
+
+  // A folder opened for writing can be flushed like a file; a file system
+  // that cannot flush a folder says so with ERROR_INVALID_FUNCTION, and
+  // there the flush of the file itself wrote its entry.
+  int SyncDir(const std::string& folder) override {
+    if (Unnamable(folder)) return ENOENT;
+    const std::string name = folder.empty() ? "." : folder;
+    const HANDLE h = ::CreateFileA(
+        name.c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastErrno();
+    const bool flushed = ::FlushFileBuffers(h);
+    const DWORD error = flushed ? 0 : ::GetLastError();
+    ::CloseHandle(h);
+    return flushed || error == ERROR_INVALID_FUNCTION
+               ? 0
+               : Failed(ErrnoOf(error), error);
+  }
+
+  // Flushing a whole volume needs an administrator; flushing a file needs
+  // only write access to it, and on NTFS also commits the log that holds
+  // its name. So each file is flushed, all at the end of the command, when
+  // the system has written most of their bytes already.
+  int Flush(const std::vector<std::string>& paths) override {
+    for (const std::string& path : paths) {
+      if (Unnamable(path)) continue;
+      const HANDLE h =
+          ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+      if (h == INVALID_HANDLE_VALUE) return LastErrno();
+      const bool flushed = ::FlushFileBuffers(h);
+      const int err = flushed ? 0 : LastErrno();
+      ::CloseHandle(h);
+      if (err != 0) return err;
+    }
+    return 0;
   }
 
   int Remove(const std::string& path) override {
@@ -294,6 +378,42 @@ class WindowsFileSystem : public FileSystem {
     if (got == 0 || got >= n) return EIO;
     buf.resize(got);
     *path = std::move(buf);
+    return 0;
+  }
+
+ private:
+  static int StatOf(const std::string& path, DWORD flags, Status* status) {
+    *status = Status{};
+    if (Unnamable(path)) return 0;
+    const HANDLE h = ::CreateFileA(
+        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const int err = LastErrno();
+      return err == ENOENT || err == ENOTDIR ? 0 : err;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool disk = ::GetFileType(h) == FILE_TYPE_DISK &&
+                      ::GetFileInformationByHandle(h, &info);
+    ::CloseHandle(h);
+    if (!disk) {
+      status->kind = Kind::kOther;
+      return 0;
+    }
+    const DWORD attributes = info.dwFileAttributes;
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    const bool link = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0 &&
+                      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    status->kind = link     ? Kind::kLink
+                   : folder ? Kind::kDirectory
+                            : Kind::kRegular;
+    status->permissions = folder ? 0777 : read_only ? 0444 : 0666;
+    status->device = info.dwVolumeSerialNumber;
+    status->inode =
+        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+        info.nFileIndexLow;
+    status->links = info.nNumberOfLinks;
     return 0;
   }
 };

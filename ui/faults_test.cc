@@ -161,6 +161,7 @@ void FaultsTest::BatchSurvivesEachOperationFailingOnce() {
   QElapsedTimer timer;
   timer.start();
   size_t errors = 0;
+  size_t copies = 0;
   for (size_t n = 1; n <= operations_; ++n) {
     const Outcome outcome = Press([n](FaultyFileSystem& fs) {
       fs.fail_at = n;
@@ -174,20 +175,25 @@ void FaultsTest::BatchSurvivesEachOperationFailingOnce() {
     if (QTest::currentTestFailed()) return qWarning("at %s", what.data());
     // Every failure is reported, a listing's too: a batch that passed over
     // an entry it could not examine would report success without a project.
-    QVERIFY2(failed, what);
-    ++errors;
+    // A refused link alone is met by a copy, and the batch goes on.
+    const bool met = outcome.failed.rfind("Link ", 0) == 0;
+    QVERIFY2(failed != met, what);
+    if (met) QVERIFY(outcome.after == converted_);
+    errors += failed;
+    copies += met;
     QCOMPARE(CheckTree(before_, outcome.after, converted_, false),
              std::vector<std::string>{});
   }
-  QCOMPARE(errors, operations_);
+  QCOMPARE(errors + copies, operations_);
   qInfo("%zu operations failed in turn, %zu reported, %lld ms", operations_,
         errors, static_cast<long long>(timer.elapsed()));
 }
 
 void FaultsTest::BatchSurvivesTheDiskFillingUp() {
+  // Only the new files take space: each backup is its original's blocks.
   size_t written = 0;
   for (const auto& [name, entry] : converted_) {
-    if (before_.count(name) == 0 || before_.at(name) != entry)
+    if (before_.count(name) != 0 && before_.at(name) != entry)
       written += entry.bytes.size();
   }
   QVERIFY(written > 0);

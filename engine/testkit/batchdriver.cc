@@ -8,5 +8,8 @@ uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
   const FolderView dir = OpenFolder(fs, folder);
   FileNames files(fs);
   WrittenFiles written;
-  return ConvertSubfolderProjects(dir, files, tables, host, fs, written);
+  const uint64_t counter =
+      ConvertSubfolderProjects(dir, files, tables, host, fs, written);
+  FlushWritten(fs, written);
+  return counter;
 }

@@ -194,6 +194,54 @@ int FaultyFileSystem::Access(const std::string& path, bool write) {
   return real_.Access(path, write);
 }
 
+int FaultyFileSystem::StatLink(const std::string& path, Status* status) {
+  if (Fails("StatLink " + path)) return fail_errno;
+  if (unexaminable.count(path) != 0) return EACCES;
+  return real_.StatLink(path, status);
+}
+
+int FaultyFileSystem::MayReplace(const std::string& path) {
+  if (Fails("MayReplace " + path)) return fail_errno;
+  return real_.MayReplace(path);
+}
+
+int FaultyFileSystem::ResolveLinks(const std::string& path,
+                                   std::string* target) {
+  if (Fails("ResolveLinks " + path)) return fail_errno;
+  return real_.ResolveLinks(path, target);
+}
+
+int FaultyFileSystem::Link(const std::string& existing,
+                           const std::string& link_name) {
+  if (Fails("Link " + existing + " " + link_name)) return fail_errno;
+  if (no_links) return EPERM;
+  return real_.Link(existing, link_name);
+}
+
+int FaultyFileSystem::CopyMetadata(const std::string& from, int fd) {
+  if (Fails("CopyMetadata " + from)) return fail_errno;
+  return real_.CopyMetadata(from, fd);
+}
+
+int FaultyFileSystem::SyncFile(int fd) {
+  if (Fails("SyncFile")) return fail_errno;
+  ++syncs;
+  return real_.SyncFile(fd);
+}
+
+int FaultyFileSystem::SyncDir(const std::string& folder) {
+  if (Fails("SyncDir " + folder)) return fail_errno;
+  ++syncs;
+  return real_.SyncDir(folder);
+}
+
+int FaultyFileSystem::Flush(const std::vector<std::string>& paths) {
+  if (Fails("Flush")) return fail_errno;
+  ++flushes;
+  if (skip_flush) return 0;
+  return real_.Flush(paths);
+}
+
 int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
   if (Fails("Rename " + from + " " + to)) return fail_errno;
   return real_.Rename(from, to);

@@ -89,6 +89,13 @@ class FaultyFileSystem : public FileSystem {
   // Paths whose status cannot be had, as for an entry of a folder the system
   // lets us list but not search.
   std::set<std::string> unexaminable;
+  // Link refuses every second name, as FAT and exFAT drives and many
+  // network shares do.
+  bool no_links = false;
+  // Flush returns at once: a benchmark's way to time a run without it.
+  bool skip_flush = false;
+  size_t syncs = 0;    // of one file's bytes or of one folder's entries
+  size_t flushes = 0;  // of everything written
   std::string failed;  // the operation that failed last, for messages
 
   int OpenRead(const std::string& path, int* fd) override;
@@ -98,7 +105,15 @@ class FaultyFileSystem : public FileSystem {
   int Write(int fd, const char* buf, size_t n, size_t* put) override;
   int Close(int fd) override;
   int Stat(const std::string& path, Status* status) override;
+  int StatLink(const std::string& path, Status* status) override;
   int Access(const std::string& path, bool write) override;
+  int MayReplace(const std::string& path) override;
+  int ResolveLinks(const std::string& path, std::string* target) override;
+  int Link(const std::string& existing, const std::string& link_name) override;
+  int CopyMetadata(const std::string& from, int fd) override;
+  int SyncFile(int fd) override;
+  int SyncDir(const std::string& folder) override;
+  int Flush(const std::vector<std::string>& paths) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Remove(const std::string& path) override;
   int ListDir(const std::string& path,

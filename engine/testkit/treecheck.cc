@@ -11,7 +11,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kBak = ".bak";
-constexpr std::string_view kPartial = ".bak.partial";
+// What a run stopped half way may leave: the backup's name before it takes
+// its place (a second name of the file, or a part of its copy), and a part of
+// the new file's text.
+constexpr std::string_view kBackupTemp = ".bak~";
+constexpr std::string_view kNewTemp = ".new~";
 
 bool EndsWith(const std::string& s, std::string_view end) {
   return s.size() >= end.size() &&
@@ -127,7 +131,7 @@ std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
     const TreeEntry* full = Find(converted, name);
     if (full == nullptr || *is != *full) ++in_flight_files;
   }
-  if (in_flight_files > (in_flight ? 1u : 0u)) {
+  if (in_flight_files > 0) {
     broken.push_back(std::to_string(in_flight_files) +
                      " files hold neither their bytes nor their converted "
                      "text");
@@ -139,18 +143,17 @@ std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
       if (is != *base || full == nullptr || *full != *base) {
         broken.push_back(name + " is a backup of other bytes");
       }
-    } else if (const TreeEntry* file = BaseOf(before, name, kPartial)) {
-      // The copy is taken of the file as it is when its turn comes, which
-      // may already be converted when two projects share it.
-      const TreeEntry* full =
-          Find(converted, name.substr(0, name.size() - kPartial.size()));
-      if (is.kind != TreeEntry::Kind::kFile ||
-          (!IsPrefix(is.bytes, file->bytes) &&
-           (full == nullptr || !IsPrefix(is.bytes, full->bytes)))) {
-        broken.push_back(name + " is no partial copy of its file");
-      }
-    } else {
+      continue;
+    }
+    const TreeEntry* original = BaseOf(before, name, kBackupTemp);
+    const TreeEntry* fresh = BaseOf(converted, name, kNewTemp);
+    if (original == nullptr && fresh == nullptr) {
       broken.push_back(name + " appeared");
+    } else if (!in_flight) {
+      broken.push_back(name + " was left behind");
+    } else if (is.kind != TreeEntry::Kind::kFile ||
+               !IsPrefix(is.bytes, (original ? original : fresh)->bytes)) {
+      broken.push_back(name + " is no part of its file");
     }
   }
   return broken;

@@ -29,12 +29,12 @@ TreeEntry Link(std::string target);
 // exactly those bytes and the file holds its converted text (what a finished
 // run leaves, given as converted). A backup is only ever replaced by a copy
 // of its file's bytes, and only where a finished run replaces it too; no
-// entry disappears and nothing else appears but new backups and partial
-// copies of a file (as it was, or converted) under "<name>.bak.partial".
-// When in_flight is true (a killed run, or a device that failed for good),
-// one file may hold anything, provided its ".bak" holds its bytes: the one
-// being written when the run stopped. Returns one line per broken promise,
-// none when kept.
+// entry disappears and nothing else appears but new backups. No file ever
+// holds anything but its bytes or its whole converted text. When in_flight is
+// true (a killed run, or a device that failed for good), what the run was
+// writing may be left under a temporary name: part of a file's bytes under
+// "<name>.bak~", part of its converted text under "<name>.new~". Returns one
+// line per broken promise, none when kept.
 std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
                                    const Tree& converted, bool in_flight);
 

@@ -1,0 +1,182 @@
+#include "engine/replacement.h"
+
+#include <cerrno>
+#include <memory>
+#include <utility>
+
+#include "engine/files.h"
+#include "engine/paths.h"
+
+namespace {
+
+using Kind = FileSystem::Kind;
+
+std::string FolderOf(const std::string& path) {
+  const std::string folder = SplitPath(path).folder;
+  return folder.empty() ? "." : folder;
+}
+
+bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
+  return (a.device != 0 || a.inode != 0) && a.device == b.device &&
+         a.inode == b.inode;
+}
+
+FileSystem::Status StatName(FileSystem& fs, const std::string& path) {
+  FileSystem::Status status;
+  if (int err = fs.StatLink(path, &status)) ThrowFileError("stat", path, err);
+  return status;
+}
+
+// A temporary name holds nothing or what a killed run left there, a regular
+// file; anything else was put there by someone else and is not ours to
+// remove.
+void CheckTempName(FileSystem& fs, const std::string& path) {
+  const Kind kind = StatName(fs, path).kind;
+  if (kind == Kind::kMissing) return;
+  if (kind == Kind::kDirectory) ThrowFileError("open", path, EISDIR);
+  if (kind != Kind::kRegular) ThrowFileError("open", path, EEXIST);
+  if (int err = fs.MayReplace(path)) ThrowFileError("remove", path, err);
+}
+
+void RemoveLeftover(FileSystem& fs, const std::string& path) {
+  CheckTempName(fs, path);
+  if (int err = fs.Remove(path); err != 0 && err != ENOENT) {
+    ThrowFileError("remove", path, err);
+  }
+}
+
+// Removes a temporary file unless it was renamed into place.
+class TempName {
+ public:
+  TempName(FileSystem& fs, std::string path)
+      : fs_(fs), path_(std::move(path)) {}
+  TempName(const TempName&) = delete;
+  TempName& operator=(const TempName&) = delete;
+  ~TempName() {
+    if (!kept_) fs_.Remove(path_);
+  }
+  void RenameTo(const std::string& to) {
+    if (int err = fs_.Rename(path_, to)) ThrowFileError("rename", to, err);
+    kept_ = true;
+  }
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  bool kept_ = false;
+};
+
+constexpr size_t kCopyBuffer = 1 << 16;
+
+// Where the file system gives no second name, the backup is a copy, and the
+// copy's bytes and its name must be on disk before the original goes.
+void CopyDurably(FileSystem& fs, const ReplacementNames& names,
+                 unsigned permissions) {
+  TempName temp(fs, names.backup_temp);
+  {
+    InputFile in(fs, names.target);
+    OutputFile out(fs, names.backup_temp, permissions);
+    const auto buf = std::make_unique_for_overwrite<char[]>(kCopyBuffer);
+    while (const size_t got = in.Read(buf.get(), kCopyBuffer)) {
+      out.Write(std::string_view(buf.get(), got));
+    }
+    out.Sync();
+    out.Close();
+    in.Close();
+  }
+  temp.RenameTo(names.backup);
+  const std::string folder = FolderOf(names.backup);
+  if (int err = fs.SyncDir(folder)) ThrowFileError("flush", folder, err);
+}
+
+void BackUp(FileSystem& fs, const ReplacementNames& names,
+            const FileSystem::Status& original) {
+  // A run killed after the backup was made and before the new file took
+  // the listed name left the original under both names: that is the backup.
+  const FileSystem::Status backup = StatName(fs, names.backup);
+  if (backup.kind == Kind::kRegular && SameFile(backup, original)) return;
+  if (fs.Link(names.target, names.backup_temp) == 0) {
+    TempName temp(fs, names.backup_temp);
+    temp.RenameTo(names.backup);
+    return;
+  }
+  // FAT and exFAT drives, many network shares, a kernel that guards links
+  // to other users' files: whatever the reason, the copy is as safe.
+  CopyDurably(fs, names, original.permissions);
+}
+
+}  // namespace
+
+ReplacementNames NamesOf(FileSystem& fs, const std::string& listed) {
+  ReplacementNames names;
+  names.listed = listed;
+  names.target = listed;
+  if (StatName(fs, listed).kind == Kind::kLink) {
+    if (int err = fs.ResolveLinks(listed, &names.target)) {
+      ThrowFileError("open", listed, err);
+    }
+  }
+  names.backup = listed + kBackupSuffix;
+  names.backup_temp = listed + kBackupTempSuffix;
+  names.new_temp = names.target + kNewTempSuffix;
+  return names;
+}
+
+void CheckReplaceable(FileSystem& fs, const ReplacementNames& names) {
+  const FileSystem::Status target = StatFile(fs, names.target);
+  // The file's own mark counts whoever runs the program: root passes every
+  // access check, yet a read-only form in a working copy is not to be
+  // changed behind its source control's back.
+  if ((target.permissions & 0200) == 0) {
+    ThrowFileError("open", names.listed, EACCES);
+  }
+  if (int err = fs.Access(names.target, true)) {
+    ThrowFileError("open", names.listed, err);
+  }
+  for (const std::string& folder :
+       {FolderOf(names.listed), FolderOf(names.target)}) {
+    if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
+  }
+  if (int err = fs.MayReplace(names.target)) {
+    ThrowFileError("rename", names.listed, err);
+  }
+  const FileSystem::Status backup = StatName(fs, names.backup);
+  if (backup.kind == Kind::kDirectory) {
+    ThrowFileError("open", names.backup, EISDIR);
+  }
+  // A listed link to its own backup name: the new file would take the
+  // backup's place, and the original would be gone.
+  if (names.target != names.listed && backup.kind != Kind::kMissing) {
+    std::string backup_target;
+    if (int err = fs.ResolveLinks(names.backup, &backup_target)) {
+      ThrowFileError("open", names.backup, err);
+    }
+    if (backup_target == names.target) {
+      ThrowFileError("open", names.backup, EINVAL);
+    }
+  }
+  if (backup.kind != Kind::kMissing) {
+    if (int err = fs.MayReplace(names.backup)) {
+      ThrowFileError("rename", names.backup, err);
+    }
+  }
+  CheckTempName(fs, names.backup_temp);
+  CheckTempName(fs, names.new_temp);
+}
+
+FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
+                           const std::function<void(OutputFile&)>& write) {
+  RemoveLeftover(fs, names.new_temp);
+  RemoveLeftover(fs, names.backup_temp);
+  const FileSystem::Status original = StatFile(fs, names.target);
+  TempName fresh(fs, names.new_temp);
+  {
+    OutputFile out(fs, names.new_temp, original.permissions);
+    out.TakeMetadataOf(names.target);
+    write(out);
+    out.Close();
+  }
+  BackUp(fs, names, original);
+  fresh.RenameTo(names.target);
+  return StatFile(fs, names.target);
+}

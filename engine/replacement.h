@@ -1,0 +1,45 @@
+#ifndef ENGINE_REPLACEMENT_H_
+#define ENGINE_REPLACEMENT_H_
+
+#include <functional>
+#include <string>
+
+#include "engine/filesystem.h"
+
+class OutputFile;
+
+// How a converted file takes the place of its original while the original's
+// bytes are never at risk: the original is given a second name, its backup,
+// and the converted text goes to a new file that is then renamed over the
+// listed name. The original is never opened for writing, so a kill or a
+// failure at any point leaves every name holding either what it held or a
+// complete new file.
+struct ReplacementNames {
+  std::string listed;       // the listed name, resolved on this machine
+  std::string target;       // the file it reaches once links are followed
+  std::string backup;       // listed + ".bak"
+  std::string backup_temp;  // the backup's name until it is complete
+  std::string new_temp;     // the new file's name until it is complete
+};
+
+// The suffixes of the temporary names, recognisable as this program's. None
+// ends in ".vbp", so the batch never takes one for a project.
+inline constexpr char kBackupSuffix[] = ".bak";
+inline constexpr char kBackupTempSuffix[] = ".bak~";
+inline constexpr char kNewTempSuffix[] = ".new~";
+
+ReplacementNames NamesOf(FileSystem& fs, const std::string& listed);
+
+// Throws, before anything is written, for whatever would stop the
+// replacement of names.listed half way: a file marked read-only or that we
+// may not write, a folder we may not add names to, a name we may not replace
+// (a sticky folder), a folder or a link where a temporary name or the backup
+// goes.
+void CheckReplaceable(FileSystem& fs, const ReplacementNames& names);
+
+// Backs up names.target under names.backup and replaces it with what write
+// puts into the new file. Returns the new file's status.
+FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
+                           const std::function<void(OutputFile&)>& write);
+
+#endif  // ENGINE_REPLACEMENT_H_
