@@ -6,8 +6,7 @@
 
 void ThrowFileError(const char* operation, const std::string& path, int err) {
   throw std::filesystem::filesystem_error(
-      operation, std::filesystem::path(path),
-      std::error_code(err, std::generic_category()));
+      operation, std::filesystem::path(path), SystemError(err));
 }
 
 InputFile::InputFile(FileSystem& fs, const std::string& path)

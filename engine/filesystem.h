@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // Every file operation of a conversion goes through this seam, so tests can
@@ -74,5 +75,11 @@ class FileSystem {
 
 // The real file system of the machine.
 FileSystem& DefaultFileSystem();
+
+// The error err of a failed call, as the system words it. On Windows that
+// is the system's own code and text, read at the call of the real file
+// system that failed last if it failed with err; elsewhere, and for an err
+// no system call gave, the errno value itself.
+std::error_code SystemError(int err);
 
 #endif  // ENGINE_FILESYSTEM_H_

@@ -341,7 +341,7 @@ TEST_F(ConvertFormFile, ReportsAMissingFileWithItsPath) {
     ConvertForm(dir.path(), "Forms\\Gone.frm", kTables, fs);
     FAIL() << "no error";
   } catch (const std::filesystem::filesystem_error& e) {
-    EXPECT_EQ(ENOENT, e.code().value());
+    EXPECT_EQ(ENOENT, e.code().default_error_condition().value());
     EXPECT_EQ(dir / "Forms/Gone.frm", e.path1().string());
   }
   EXPECT_TRUE(dir.Snapshot().empty());

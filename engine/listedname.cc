@@ -29,7 +29,7 @@ std::string ResolveListedName(const std::string& pth, const std::string& fn,
   std::string path = fn;
   if (!pth.empty() && !fn.empty() && !IsSeparator(fn[0]) &&
       !HasDriveLetter(fn)) {
-    path = IsSeparator(pth.back()) ? pth + fn : pth + "\\" + fn;
+    path = JoinPath(pth, fn);
   }
   if (fn.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
     ThrowFileError("open", path.empty() ? pth : path, ENOENT);

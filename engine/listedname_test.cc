@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "engine/codepage.h"
+#include "engine/paths.h"
 #include "engine/testkit/testing.h"
 
 namespace {
@@ -17,7 +19,8 @@ class ResolveListedNameTest : public ::testing::Test {
     try {
       ResolveListedName(pth, fn, fs);
     } catch (const std::filesystem::filesystem_error& e) {
-      return e.code().value();
+      // The errno value, whichever code the system gave.
+      return e.code().default_error_condition().value();
     }
     return 0;
   }

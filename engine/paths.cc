@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "engine/codepage.h"
+
 namespace {
 
 constexpr bool kWindowsPaths =
@@ -9,6 +11,21 @@ constexpr bool kWindowsPaths =
 constexpr char kSeparator = kWindowsPaths ? '\\' : '/';
 
 bool IsSeparator(char c) { return c == '/' || (kWindowsPaths && c == '\\'); }
+
+// Where the character after the one at i starts. Paths are walked from
+// their start, character by character: a separator byte may be the second
+// byte of a character.
+size_t Next(const std::string& path, size_t i) {
+  return IsLeadByte(path[i]) && i + 1 < path.size() ? i + 2 : i + 1;
+}
+
+bool EndsInSeparator(const std::string& path) {
+  bool separator = false;
+  for (size_t i = 0; i < path.size(); i = Next(path, i)) {
+    separator = IsSeparator(path[i]);
+  }
+  return separator;
+}
 
 bool HasDriveLetter(const std::string& path) {
   return path.size() >= 2 && path[1] == ':' &&
@@ -27,7 +44,9 @@ size_t RootLength(const std::string& path) {
     // A share: the server's and the share's names belong to the root.
     size_t end = 2;
     for (int names = 0; names < 2 && end < path.size(); ++names) {
-      while (end < path.size() && !IsSeparator(path[end])) ++end;
+      while (end < path.size() && !IsSeparator(path[end])) {
+        end = Next(path, end);
+      }
       if (end < path.size()) ++end;
     }
     return end;
@@ -38,7 +57,7 @@ size_t RootLength(const std::string& path) {
 std::vector<std::string> Names(const std::string& path, size_t from) {
   std::vector<std::string> names;
   std::string name;
-  for (size_t i = from; i <= path.size(); ++i) {
+  for (size_t i = from; i <= path.size();) {
     if (i == path.size() || IsSeparator(path[i])) {
       if (name == "..") {
         if (!names.empty()) names.pop_back();
@@ -46,8 +65,11 @@ std::vector<std::string> Names(const std::string& path, size_t from) {
         names.push_back(name);
       }
       name.clear();
+      ++i;
     } else {
-      name.push_back(path[i]);
+      const size_t next = Next(path, i);
+      name.append(path, i, next - i);
+      i = next;
     }
   }
   return names;
@@ -56,11 +78,17 @@ std::vector<std::string> Names(const std::string& path, size_t from) {
 }  // namespace
 
 PathParts SplitPath(const std::string& path) {
-  size_t cut = path.size();
-  while (cut > 0 && !IsSeparator(path[cut - 1])) --cut;
+  // cut: after the last separator; end: where the run of separators that
+  // it ends starts.
+  size_t cut = 0, end = 0;
+  bool in_run = false;
+  for (size_t i = 0; i < path.size(); i = Next(path, i)) {
+    const bool separator = IsSeparator(path[i]);
+    if (separator && !in_run) end = i;
+    if (separator) cut = i + 1;
+    in_run = separator;
+  }
   if (cut == 0) return {"", path};
-  size_t end = cut - 1;
-  while (end > 0 && IsSeparator(path[end - 1])) --end;
   std::string folder = path.substr(0, end);
   if (folder.empty() ||
       (kWindowsPaths && folder.size() == 2 && HasDriveLetter(folder))) {
@@ -71,7 +99,7 @@ PathParts SplitPath(const std::string& path) {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
-  if (IsSeparator(folder.back())) return folder + name;
+  if (EndsInSeparator(folder)) return folder + name;
   return folder + kSeparator + name;
 }
 

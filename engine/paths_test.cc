@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/codepage.h"
 #include "engine/testkit/testing.h"
 
 namespace {
@@ -121,6 +122,31 @@ TEST(FolderChain, NamesEveryFolderFromTheRootDownWithItsEntry) {
     }
     EXPECT_EQ(c.entries, entries) << c.path;
   }
+}
+
+// In Japanese cp932 the second byte of "\x83\x5C" is the backslash; the
+// character is a letter of a name, never a separator.
+TEST(SplitPath, KeepsTwoByteCharactersWhole) {
+  if (!IsLeadByte('\x83')) GTEST_SKIP() << "not a double-byte code page";
+  const std::string so = "\x83\x5C";
+  struct Case {
+    std::string path, folder, name;
+  };
+  const Case cases[] = {
+      {"C:\\" + so + "\\Demo.vbp", "C:\\" + so, "Demo.vbp"},
+      {"C:\\p\\" + so, "C:\\p", so},
+      {"p\\" + so + so + ".vbp", "p", so + so + ".vbp"},
+  };
+  for (const Case& c : cases) {
+    const PathParts parts = SplitPath(c.path);
+    EXPECT_EQ(c.folder, parts.folder) << c.path;
+    EXPECT_EQ(c.name, parts.name) << c.path;
+    EXPECT_EQ(c.path, JoinPath(parts.folder, parts.name));
+  }
+  EXPECT_EQ("C:\\" + so + "\\x", AbsolutePath(so + "\\d\\..\\x", "C:\\"));
+  EXPECT_EQ(
+      (std::vector<std::string>{"C:\\", "C:\\" + so, "C:\\" + so + "\\" + so}),
+      FolderChain("C:\\" + so + "\\" + so));
 }
 
 }  // namespace

@@ -258,3 +258,7 @@ FileSystem& DefaultFileSystem() {
   static PosixFileSystem fs;
   return fs;
 }
+
+std::error_code SystemError(int err) {
+  return std::error_code(err, std::generic_category());
+}

@@ -16,9 +16,11 @@
 #include <climits>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include "engine/filesystem.h"
+#include "engine/paths.h"
 
 namespace {
 
@@ -61,7 +63,84 @@ int ErrnoOf(DWORD error) {
   }
 }
 
-int LastErrno() { return ErrnoOf(GetLastError()); }
+// The failure the last failing call met, so that its report can give the
+// system's own code and text rather than the errno value it maps to: a
+// sharing violation is not a missing permission.
+struct Failure {
+  int err = 0;
+  DWORD code = 0;
+};
+Failure last_failure;
+
+int Failed(int err, DWORD code) {
+  last_failure = {err, code};
+  return err;
+}
+
+int LastErrno() {
+  const DWORD code = GetLastError();
+  return Failed(ErrnoOf(code), code);
+}
+
+// The C runtime keeps the system's code of a failed call beside errno.
+int CrtErrno() { return Failed(errno, _doserrno); }
+
+// Win32 error codes, worded by the system in its own language.
+class WindowsCategory : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "windows"; }
+  std::string message(int code) const override {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                       FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(code), 0,
+                                   reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message(text != nullptr ? text : "", n);
+    if (text != nullptr) LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' ||
+            message.back() == ' ')) {
+      message.pop_back();
+    }
+    if (message.empty()) message = "Error " + std::to_string(code);
+    return message;
+  }
+  std::error_condition default_error_condition(
+      int code) const noexcept override {
+    return std::error_condition(ErrnoOf(static_cast<DWORD>(code)),
+                                std::generic_category());
+  }
+};
+
+bool Wide(const std::string& s, std::wstring* w) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(),
+                                    static_cast<int>(s.size()), nullptr, 0);
+  if (n == 0 && !s.empty()) return false;
+  w->assign(static_cast<size_t>(n), L'\0');
+  return MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()),
+                             w->data(), n) == n;
+}
+
+// name in the ANSI code page; false when the code page lacks one of its
+// letters. A system whose code page is UTF-8 has every letter.
+bool Narrow(const wchar_t* name, std::string* s) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL lacking = FALSE;
+  BOOL* lacks = utf8 ? nullptr : &lacking;
+  const int n =
+      WideCharToMultiByte(CP_ACP, flags, name, -1, nullptr, 0, nullptr, lacks);
+  if (n == 0 || lacking) return false;
+  s->assign(static_cast<size_t>(n), '\0');
+  if (WideCharToMultiByte(CP_ACP, flags, name, -1, s->data(), n, nullptr,
+                          lacks) != n ||
+      lacking) {
+    return false;
+  }
+  s->pop_back();  // the NUL
+  return true;
+}
 
 // The system's calls end a path at its first NUL byte, so a name holding one
 // would reach the file its first bytes name. No file has such a name.
@@ -81,7 +160,7 @@ class WindowsFileSystem : public FileSystem {
   int OpenRead(const std::string& path, int* fd) override {
     if (Unnamable(path)) return ENOENT;
     *fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    return *fd < 0 ? errno : 0;
+    return *fd < 0 ? CrtErrno() : 0;
   }
 
   // Windows knows one permission, whether a file may be written.
@@ -93,24 +172,24 @@ class WindowsFileSystem : public FileSystem {
     *fd = ::_open(path.c_str(),
                   _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   mode);
-    return *fd < 0 ? errno : 0;
+    return *fd < 0 ? CrtErrno() : 0;
   }
 
   int Read(int fd, char* buf, size_t n, size_t* got) override {
     const int r = ::_read(fd, buf, Chunk(n));
-    if (r < 0) return errno;
+    if (r < 0) return CrtErrno();
     *got = static_cast<size_t>(r);
     return 0;
   }
 
   int Write(int fd, const char* buf, size_t n, size_t* put) override {
     const int r = ::_write(fd, buf, Chunk(n));
-    if (r < 0) return errno;
+    if (r < 0) return CrtErrno();
     *put = static_cast<size_t>(r);
     return 0;
   }
 
-  int Close(int fd) override { return ::_close(fd) == 0 ? 0 : errno; }
+  int Close(int fd) override { return ::_close(fd) == 0 ? 0 : CrtErrno(); }
 
   // Opens the file itself, so that a symbolic link is followed and the
   // volume and file index tell which file this is.
@@ -223,7 +302,9 @@ class WindowsFileSystem : public FileSystem {
     const bool flushed = ::FlushFileBuffers(h);
     const DWORD error = flushed ? 0 : ::GetLastError();
     ::CloseHandle(h);
-    return flushed || error == ERROR_INVALID_FUNCTION ? 0 : ErrnoOf(error);
+    return flushed || error == ERROR_INVALID_FUNCTION
+               ? 0
+               : Failed(ErrnoOf(error), error);
   }
 
   // Flushing a whole volume needs an administrator; flushing a file needs
@@ -251,38 +332,47 @@ class WindowsFileSystem : public FileSystem {
     return ::DeleteFileA(path.c_str()) ? 0 : LastErrno();
   }
 
+  // Listed in UTF-16 and each name converted here: the system's own
+  // conversion to the ANSI code page puts a "?" for a letter the code page
+  // lacks, or a look-alike (U+0100 as "A"), and so names another file or
+  // none. Such a name is an error, never a file passed over.
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override {
     if (Unnamable(path)) return ENOENT;
-    std::string pattern = path.empty() ? "." : path;
-    if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
-    pattern += '*';
     names->clear();
-    WIN32_FIND_DATAA entry;
-    const HANDLE find = ::FindFirstFileA(pattern.c_str(), &entry);
+    std::wstring pattern;
+    if (!Wide(JoinPath(path.empty() ? "." : path, "*"), &pattern)) {
+      return LastErrno();
+    }
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = ::FindFirstFileW(pattern.c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) {
       // The root of a drive may have no entry at all, not even "." and "..".
       const DWORD error = ::GetLastError();
-      return error == ERROR_FILE_NOT_FOUND ? 0 : ErrnoOf(error);
+      return error == ERROR_FILE_NOT_FOUND ? 0 : Failed(ErrnoOf(error), error);
     }
     do {
-      const std::string name = entry.cFileName;
-      if (name != "." && name != "..") names->push_back(name);
-    } while (::FindNextFileA(find, &entry));
+      std::string name;
+      if (!Narrow(entry.cFileName, &name)) {
+        ::FindClose(find);
+        return Failed(EILSEQ, ERROR_NO_UNICODE_TRANSLATION);
+      }
+      if (name != "." && name != "..") names->push_back(std::move(name));
+    } while (::FindNextFileW(find, &entry));
     const DWORD error = ::GetLastError();
     ::FindClose(find);
-    return error == ERROR_NO_MORE_FILES ? 0 : ErrnoOf(error);
+    return error == ERROR_NO_MORE_FILES ? 0 : Failed(ErrnoOf(error), error);
   }
 
   int ChangeDir(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
-    return ::_chdir(path.c_str()) == 0 ? 0 : errno;
+    return ::_chdir(path.c_str()) == 0 ? 0 : CrtErrno();
   }
 
   int CurrentDir(std::string* path) override {
     // The ANSI code page's bytes, as every other path of the program.
     const DWORD n = ::GetCurrentDirectoryA(0, nullptr);
-    if (n == 0) return EIO;
+    if (n == 0) return LastErrno();
     std::string buf(n, '\0');
     const DWORD got = ::GetCurrentDirectoryA(n, buf.data());
     if (got == 0 || got >= n) return EIO;
@@ -333,4 +423,17 @@ class WindowsFileSystem : public FileSystem {
 FileSystem& DefaultFileSystem() {
   static WindowsFileSystem fs;
   return fs;
+}
+
+std::error_code SystemError(int err) {
+  static const WindowsCategory category;
+  const Failure failure = last_failure;
+  last_failure = {};
+  if (failure.err == err && failure.code != 0) {
+    return std::error_code(static_cast<int>(failure.code), category);
+  }
+  // The engine finds a listed file missing without a call failing; the
+  // system's code for it has the same number.
+  if (err == ENOENT) return std::error_code(ERROR_FILE_NOT_FOUND, category);
+  return std::error_code(err, std::generic_category());
 }

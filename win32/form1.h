@@ -1,0 +1,118 @@
+#ifndef WIN32_FORM1_H_
+#define WIN32_FORM1_H_
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "engine/commands.h"
+#include "engine/filesystem.h"
+#include "engine/tables.h"
+#include "win32/filelist.h"
+#include "win32/folderlist.h"
+
+class Dialogs;
+
+// Title of the message boxes that have none of their own.
+inline constexpr char kAppTitle[] = "Tabulon Migration";
+
+// Control ids. None is IDOK (1) or IDCANCEL (2): IsDialogMessage sends those
+// for Enter and Escape, and a button with either id would be pressed by a
+// key pressed anywhere in the window.
+enum ControlId : int {
+  kLstId = 100,
+  kLabel1Id,
+  kLabel2Id,
+  kLabel5Id,
+  kCmdButton2Id,
+  kDir1Id,
+  kFile1Id,
+  kCmdId,
+  kLabel3Id,
+  kLabel4Id,
+  kLine1Id,
+};
+
+// The utility's only window. The upper part converts one chosen project; the
+// batch area below the separator, out of view until the window is enlarged,
+// converts every project one folder level below the folder chosen in Dir1.
+// The window is also the host of every command and conversion it starts.
+class Form1 : public CommandHost {
+ public:
+  // Makes the window, hidden; every file operation of the window and of its
+  // conversions goes through fs.
+  Form1(Dialogs& dialogs, FileSystem& fs);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+  ~Form1() override;
+
+  HWND hwnd() const { return hwnd_; }
+  void Show(int how);
+  // Closing the window then ends the message loop.
+  void EndProgramOnClose() { ends_program_ = true; }
+  // The message loop's share of the window: Tab, Enter and the arrows. True
+  // when msg was handled and must not be dispatched.
+  bool TranslateKeys(MSG& msg);
+
+  void ClearProgress() override;
+  void AddProgress(const std::string& text) override;
+  size_t ProgressCount() override;
+  std::string ProgressItem(size_t i) override;
+  void SetProgressItem(size_t i, const std::string& text) override;
+  void SelectProgress(size_t i) override;
+  void ShowInfo(const std::string& text, const std::string& details) override;
+  bool AskOkCancel(const std::string& text,
+                   const std::string& details) override;
+  void SetWindowEnabled(bool yes) override;
+  void Repaint() override;
+  void PumpEvents() override;
+  void ShowDone(const std::string& text, const std::string& details) override;
+  void ShowFailure(const std::string& text,
+                   const std::string& details) override;
+
+  Dialogs& dlg;
+  HWND lst = nullptr;
+  HWND Label1 = nullptr;
+  HWND Label2 = nullptr;
+  HWND Label5 = nullptr;
+  HWND cmdButton2 = nullptr;
+  FolderList Dir1;
+  FileList File1;
+  HWND cmd = nullptr;
+  HWND Label3 = nullptr;
+  HWND Label4 = nullptr;
+  HWND Line1 = nullptr;
+
+  void cmd_Click();
+  void cmdButton2_Click();
+  void Dir1_Change();
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateControls();
+  void Form_Load();
+  void SetFonts();
+  void OnCommand(int id, int code);
+  void Dir1_Open();
+  void RememberFocus();
+  void RestoreFocus();
+  void PauseProgress();
+  void ResumeProgress();
+
+  FileSystem& fs_;
+  Tables tables_;
+  HWND hwnd_ = nullptr;
+  int dpi_ = 96;
+  HFONT font_ = nullptr;
+  HFONT bold_ = nullptr;
+  HWND focus_ = nullptr;  // the control to give the focus back to
+  bool ends_program_ = false;
+  bool progress_paused_ = false;  // lst does not paint
+  std::chrono::steady_clock::time_point next_paint_{};
+  std::chrono::steady_clock::time_point next_pump_{};
+};
+
+#endif  // WIN32_FORM1_H_
