@@ -47,13 +47,14 @@ TEST(JoinPath, PutsOneSeparatorBetween) {
   };
   const Case cases[] = {
       {On::kAny, "", "a.vbp", "a.vbp"},
-      {On::kAny, "/", "a", "/a"},
-      {On::kAny, "/p", "a", "/p/a"},
-      {On::kAny, "/p/", "a", "/p/a"},
-      {On::kAny, "\xE9t\xE9", "\x83\x5C.frm", "\xE9t\xE9/\x83\x5C.frm"},
+      {On::kPosix, "/", "a", "/a"},
+      {On::kPosix, "/p", "a", "/p/a"},
+      {On::kPosix, "/p/", "a", "/p/a"},
+      {On::kPosix, "\xE9t\xE9", "\x83\x5C.frm", "\xE9t\xE9/\x83\x5C.frm"},
       {On::kPosix, "p\\", "a", "p\\/a"},
       {On::kWindows, "p\\", "a", "p\\a"},
       {On::kWindows, "C:\\p", "a", "C:\\p\\a"},
+      {On::kWindows, "\xE9t\xE9", "\x83\x5C.frm", "\xE9t\xE9\\\x83\x5C.frm"},
   };
   for (const Case& c : cases) {
     if (!Holds(c.on)) continue;
@@ -67,15 +68,17 @@ TEST(AbsolutePath, StartsFromTheRootOrTheCurrentFolderAndTidies) {
     std::string path, cwd, absolute;
   };
   const Case cases[] = {
-      {On::kAny, "/a/b/../c/", "", "/a/c"},
-      {On::kAny, "/x", "/a", "/x"},
-      {On::kAny, "b", "/a", "/a/b"},
-      {On::kAny, "./b//c/.", "/a/", "/a/b/c"},
-      {On::kAny, "../../..", "/a", "/"},  // no folder above the root
+      {On::kPosix, "/a/b/../c/", "", "/a/c"},
+      {On::kPosix, "/x", "/a", "/x"},
+      {On::kPosix, "b", "/a", "/a/b"},
+      {On::kPosix, "./b//c/.", "/a/", "/a/b/c"},
+      {On::kPosix, "../../..", "/a", "/"},  // no folder above the root
       {On::kAny, "b/..", "", ""},
-      {On::kAny, "Caf\xE9", "/h\xE9", "/h\xE9/Caf\xE9"},
+      {On::kPosix, "Caf\xE9", "/h\xE9", "/h\xE9/Caf\xE9"},
       {On::kPosix, "a\\..\\b", "/h", "/h/a\\..\\b"},
       {On::kWindows, "a\\..\\b", "C:\\h", "C:\\h\\b"},
+      {On::kWindows, "..\\..\\..", "C:\\a", "C:\\"},
+      {On::kWindows, "Caf\xE9", "C:\\h\xE9", "C:\\h\xE9\\Caf\xE9"},
       {On::kWindows, "C:\\a\\.\\b\\..\\c", "D:\\", "C:\\a\\c"},
       // The server and the share belong to the root.
       {On::kWindows, "\\\\srv\\share\\a\\..\\..", "", "\\\\srv\\share\\"},
@@ -97,8 +100,8 @@ TEST(FolderChain, NamesEveryFolderFromTheRootDownWithItsEntry) {
     std::vector<std::string> chain, entries;
   };
   const Case cases[] = {
-      {On::kAny, "/", {"/"}, {"/"}},
-      {On::kAny,
+      {On::kPosix, "/", {"/"}, {"/"}},
+      {On::kPosix,
        "/a/\xE9t\xE9",
        {"/", "/a", "/a/\xE9t\xE9"},
        {"/", "a", "\xE9t\xE9"}},
