@@ -71,6 +71,18 @@ int SyncPath(const std::string& path, int flags, bool whole_file_system) {
   return err;
 }
 
+// A missing name is kMissing, not an error.
+int StatOf(const std::string& path, int flags, FileSystem::Status* status) {
+  *status = FileSystem::Status{};
+  if (Unnamable(path)) return 0;
+  struct stat st;
+  if (::fstatat(AT_FDCWD, path.c_str(), &st, flags) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
+  }
+  Fill(st, status);
+  return 0;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   int OpenRead(const std::string& path, int* fd) override {
@@ -112,25 +124,11 @@ class PosixFileSystem : public FileSystem {
   int Close(int fd) override { return ::close(fd) == 0 ? 0 : errno; }
 
   int Stat(const std::string& path, Status* status) override {
-    *status = Status{};
-    if (Unnamable(path)) return 0;
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-      return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
-    }
-    Fill(st, status);
-    return 0;
+    return StatOf(path, 0, status);
   }
 
   int StatLink(const std::string& path, Status* status) override {
-    *status = Status{};
-    if (Unnamable(path)) return 0;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) {
-      return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
-    }
-    Fill(st, status);
-    return 0;
+    return StatOf(path, AT_SYMLINK_NOFOLLOW, status);
   }
 
   int MayReplace(const std::string& path) override {
