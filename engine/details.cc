@@ -86,8 +86,6 @@ void AddPlaces(const ProjectReport& report, const std::string& prefix,
     }
     if (f.action == FileAction::kUnreadable) {
       out.Add(file + ": could not be read (" + f.why + ")");
-    } else if (f.action == FileAction::kMissing && !Listed(f)) {
-      out.Add(file + ": missing, not searched");
     }
   }
 }
@@ -99,15 +97,8 @@ std::string PlacesHeading(uint64_t places) {
          " version 8:";
 }
 
-bool Unsearched(const FileReport& f) {
-  return f.action == FileAction::kUnreadable ||
-         (f.action == FileAction::kMissing && !Listed(f));
-}
-
 uint64_t Unsearched(const ProjectReport& report) {
-  uint64_t n = 0;
-  for (const FileReport& f : report.files) n += Unsearched(f) ? 1 : 0;
-  return n;
+  return report.Count(FileAction::kUnreadable);
 }
 
 std::string Summary(const ProjectReport& report) {

@@ -1,5 +1,6 @@
 #include "engine/placesleft.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -92,8 +93,7 @@ FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
   try {
     const std::string path = ResolveListedName(folder, fn, fs);
     if (StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
-      report.action = FileAction::kMissing;
-      return report;
+      ThrowFileError("open", path, ENOENT);
     }
     InputFile in(fs, path);
     PlaceScan scan(finder, report);
@@ -104,8 +104,7 @@ FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
     in.Close();
     scan.Finish();
   } catch (const std::filesystem::filesystem_error& e) {
-    const bool missing = e.code() == std::errc::no_such_file_or_directory;
-    report.action = missing ? FileAction::kMissing : FileAction::kUnreadable;
+    report.action = FileAction::kUnreadable;
     report.why = e.code().message();
     report.places.clear();
     report.more_places = 0;

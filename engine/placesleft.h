@@ -23,7 +23,8 @@ void NotePlaces(std::string_view text, const Version8Finder& finder,
 
 // Reads the file the project in folder lists as fn, resolved as a listed
 // form, and notes its places. Never throws: the conversion is over when it
-// runs, so a file that is missing or cannot be read is reported as such.
+// runs, so a file that is missing or cannot be read is reported as
+// unreadable, with the reason.
 FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
                           const Version8Finder& finder, FileSystem& fs);
 

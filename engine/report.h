@@ -18,9 +18,9 @@ enum class FileAction {
   kRewrite,           // the project file or a listed file, rewritten
   kAlreadyConverted,  // listed, left as it is
   kRepeat,            // listed, but reached earlier in this command
-  kMissing,           // listed or entered, but not there
+  kMissing,           // listed, but not there
   kRead,              // another entry's file: only read, for places left
-  kUnreadable,        // another entry's file that could not be read
+  kUnreadable,        // another entry's file that is missing or unreadable
 };
 
 // One changed line, before and after, clipped around its first change.
