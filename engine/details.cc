@@ -42,8 +42,9 @@ std::string Planned(const FileReport& f) {
       return "listed again, converted once";
     case FileAction::kMissing:
       return "missing";
-    case FileAction::kRead:
     case FileAction::kUnreadable:
+      return "cannot be read (" + f.why + ")";
+    case FileAction::kRead:
       break;
   }
   return "left as it is";
@@ -67,6 +68,7 @@ std::string Done(const FileReport& f) {
   return "left as it is";
 }
 
+// A listed file, or one of the files only read for the places left.
 bool Listed(const FileReport& f) {
   return f.action != FileAction::kRead && f.action != FileAction::kUnreadable;
 }
@@ -119,8 +121,8 @@ std::string Summary(const ProjectReport& report) {
 std::string PlanDetails(const ProjectReport& plan) {
   DetailsText out;
   out.Add("What OK will do:");
+  // A plan holds listed files only.
   for (const FileReport& f : plan.files) {
-    if (!Listed(f)) continue;
     out.Add(f.name + ": " + Planned(f));
     for (const LineSample& s : f.samples) {
       const std::string line = "    line " + std::to_string(s.line) + ": ";

@@ -149,9 +149,31 @@ void WatchProjectText(std::string_view before, std::string_view after,
   }
 }
 
-// What OK will do, found by reading alone: a listed file missing now is
-// shown so, and only the check after OK stops the project for it. Any other
-// failure stops it here, as the check would.
+// What OK will do to one listed file, found by reading alone.
+void PlanFile(const std::string& folder, std::set<std::string>& reached,
+              const WrittenFiles& written, const Tables& tables, FileSystem& fs,
+              FileReport& file) {
+  std::string path;
+  try {
+    path = ResolveListedName(folder, file.name, fs);
+  } catch (const std::filesystem::filesystem_error& e) {
+    if (e.code() != std::errc::no_such_file_or_directory) throw;
+  }
+  if (path.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
+    file.action = FileAction::kMissing;
+    return;
+  }
+  const FileSystem::Status status = CheckListed(fs, path);
+  const bool again = !reached.insert(CanonicalName(fs, path)).second;
+  if (again || (Known(status) && written.files.count(IdOf(status)))) {
+    file.action = FileAction::kRepeat;
+  } else if (!PlanForm(path, tables, fs, &file).convert) {
+    file.action = FileAction::kAlreadyConverted;
+  }
+}
+
+// The plan shows every listed file, those it could not read too, with the
+// reason: the check after OK is what stops the project for them.
 void PlanListed(const std::string& folder,
                 const std::vector<std::string>& names,
                 std::set<std::string> reached, const WrittenFiles& written,
@@ -159,24 +181,13 @@ void PlanListed(const std::string& folder,
   for (const std::string& fn : names) {
     FileReport& file = plan.files.emplace_back();
     file.name = fn;
-    std::string path;
     try {
-      path = ResolveListedName(folder, fn, fs);
+      PlanFile(folder, reached, written, tables, fs, file);
     } catch (const std::filesystem::filesystem_error& e) {
-      if (e.code() != std::errc::no_such_file_or_directory) throw;
+      file.action = FileAction::kUnreadable;
+      file.why = e.code().message();
     }
-    if (path.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
-      file.action = FileAction::kMissing;
-      continue;
-    }
-    const FileSystem::Status status = CheckListed(fs, path);
-    const bool again = !reached.insert(CanonicalName(fs, path)).second;
-    if (again || (Known(status) && written.files.count(IdOf(status)))) {
-      file.action = FileAction::kRepeat;
-      continue;
-    }
-    if (!PlanForm(path, tables, fs, &file).convert) {
-      file.action = FileAction::kAlreadyConverted;
+    if (file.action != FileAction::kRewrite) {
       file.changed_lines = 0;
       file.samples.clear();
     }

@@ -20,7 +20,7 @@ enum class FileAction {
   kRepeat,            // listed, but reached earlier in this command
   kMissing,           // listed, but not there
   kRead,              // another entry's file: only read, for places left
-  kUnreadable,        // another entry's file that is missing or unreadable
+  kUnreadable,        // could not be read, or another entry's file missing
 };
 
 // One changed line, before and after, clipped around its first change.

@@ -107,16 +107,20 @@ TEST_F(ReportTest, ConfirmationShowsThePlanAndCompletionWhatIsLeft) {
             host.details[1]);
 }
 
-// A listed file missing at plan time is shown so; the check after OK stops
-// the project, and a declined plan changes nothing.
+// A listed file missing or unreadable at plan time is shown so; the check
+// after OK stops the project, and a declined plan changes nothing.
 TEST_F(ReportTest, PlanShowsAMissingFileAndDecliningItChangesNothing) {
-  dir.Write("Demo/Demo.vbp", std::string(kTabulon8) + "\r\nForm=Gone.frm\r\n");
+  dir.Write("Demo/Demo.vbp",
+            std::string(kTabulon8) + "\r\nForm=Gone.frm\r\nForm=Dir.frm\r\n");
+  dir.Write("Demo/Dir.frm/x", "");
   const auto before = dir.Snapshot();
   host.answers = {false};
   ConvertProject(dir / "Demo/Demo.vbp", true, kTables, host,
                  DefaultFileSystem());
   ASSERT_EQ(1u, host.details.size());
   EXPECT_NE(std::string::npos, host.details[0].find("\nGone.frm: missing\n"));
+  EXPECT_NE(std::string::npos,
+            host.details[0].find("\nDir.frm: cannot be read ("));
   EXPECT_EQ(before, dir.Snapshot());
 }
 
