@@ -17,6 +17,8 @@ namespace {
 enum : int { kDetailsButtonId = 100, kDetailsId, kTextId, kIconId };
 
 constexpr int kDetailsLines = 12;
+// In dialog units: room for a path and a note on one line of the details.
+constexpr int kMinWidth = 300;
 
 // A multi-line edit control breaks lines at CR LF only.
 std::string WithCrLf(const std::string& s) {
@@ -95,6 +97,25 @@ int TextWidth(HDC dc, const char* s) {
   return size.cx;
 }
 
+// Places the box, w by h pixels, over the middle of its owner, or of the
+// screen when the owner cannot be seen, and wholly inside the work area.
+void CentreOn(HWND hwnd, HWND owner, const RECT& work, int w, int h) {
+  RECT around = work;
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) {
+    GetWindowRect(owner, &around);
+  }
+  const auto place = [](LONG lo, LONG hi, LONG work_lo, LONG work_hi,
+                        int size) {
+    return static_cast<int>(
+        std::clamp<LONG>((lo + hi - size) / 2, work_lo,
+                         std::max<LONG>(work_lo, work_hi - size)));
+  };
+  SetWindowPos(hwnd, nullptr,
+               place(around.left, around.right, work.left, work.right, w),
+               place(around.top, around.bottom, work.top, work.bottom, h), w, h,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Makes and places the controls and sizes the box around them, closed,
 // centred on its owner.
 void Build(HWND hwnd, Box& box) {
@@ -135,7 +156,7 @@ void Build(HWND hwnd, Box& box) {
   const int row_w =
       details_w + 3 * gap + ok_w + (cancel_w ? gap + cancel_w : 0);
   const int client_w = std::max({text_x + int{text.right} + margin_x,
-                                 margin_x + row_w + margin_x, dx(200)});
+                                 margin_x + row_w + margin_x, dx(kMinWidth)});
 
   if (icon_id) {
     const HWND icon =
@@ -190,22 +211,8 @@ void Build(HWND hwnd, Box& box) {
   box.closed_height = closed.bottom - closed.top;
   box.open_height = open.bottom - open.top;
 
-  const int w = closed.right - closed.left;
-  RECT around = work;
-  if (box.owner && IsWindowVisible(box.owner) && !IsIconic(box.owner)) {
-    GetWindowRect(box.owner, &around);
-  }
-  const auto place = [](LONG lo, LONG hi, LONG wo_lo, LONG wo_hi, int size) {
-    return std::clamp<LONG>((lo + hi - size) / 2, wo_lo,
-                            std::max<LONG>(wo_lo, wo_hi - size));
-  };
-  const int left = static_cast<int>(
-      place(around.left, around.right, work.left, work.right, w));
-  const int top = static_cast<int>(place(around.top, around.bottom, work.top,
-                                         work.bottom, box.closed_height));
-  SetWindowPos(hwnd, nullptr, left, top, w, box.closed_height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-
+  CentreOn(hwnd, box.owner, work, closed.right - closed.left,
+           box.closed_height);
   SendMessageA(hwnd, DM_SETDEFID, IDOK, 0);
   SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE);
 }
@@ -282,8 +289,8 @@ int DetailsBox(HWND owner, const std::string& text, const std::string& title,
       GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(tmpl), owner,
       BoxProc, reinterpret_cast<LPARAM>(&box));
   if (made) DeleteObject(made);
-  // Without a box of its own the message still reaches the user.
-  if (answer != IDOK && answer != IDCANCEL) {
+  // Where the box could not be made the message still reaches the user.
+  if (answer <= 0) {
     return MessageBoxA(owner, text.c_str(), title.c_str(), type);
   }
   return static_cast<int>(answer);
