@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win32/dialogs.h"
@@ -196,6 +197,7 @@ TEST_F(DetailsBoxTest, ShowsTextButtonsAndClosedDetailsThenAnswersKeys) {
     }
     EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
     EXPECT_EQ(form.hwnd(), GetActiveWindow());
+    EXPECT_EQ(form.lst, GetFocus());  // where it was before the box
   }
 }
 
