@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "engine/details.h"
 #include "engine/files.h"
 #include "engine/listing.h"
 #include "engine/paths.h"
@@ -10,9 +11,10 @@
 namespace {
 
 void ReportFailure(const std::filesystem::filesystem_error& e,
-                   CommandHost& host) {
+                   CommandHost& host,
+                   const std::string& details = std::string()) {
   host.SetWindowEnabled(true);
-  host.ShowFailure(FailureText(e), std::string());
+  host.ShowFailure(FailureText(e), details);
 }
 
 // A conversion runs in its project's folder.
@@ -57,7 +59,8 @@ bool IsProjectFileName(const std::string& f) {
 
 uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
                                   const Tables& tables, ConversionHost& host,
-                                  FileSystem& fs, WrittenFiles& written) {
+                                  FileSystem& fs, WrittenFiles& written,
+                                  std::vector<ProjectReport>* reports) {
   if (dir.error) throw *dir.error;
   uint64_t counter = 0;
   for (size_t k = 0; k < dir.subfolders.size(); ++k) {
@@ -70,7 +73,15 @@ uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
       if (int err = fs.ChangeDir(files.Path())) {
         ThrowFileError("chdir", files.Path(), err);
       }
-      ConvertProject(pth, false, tables, host, fs, &written);
+      if (reports == nullptr) {
+        ConvertProject(pth, false, tables, host, fs, &written);
+      } else {
+        ProjectReport report;
+        ConvertProject(pth, false, tables, host, fs, &written, &report);
+        // The batch names a project by its place in the folder.
+        report.name = JoinPath(dir.subfolders[k], f);
+        reports->push_back(std::move(report));
+      }
       ++counter;
     }
   }
@@ -106,18 +117,22 @@ void ConvertBatchFolder(const FolderView& dir, FileListing& files,
   // Everything the batch wrote is on disk before its last box shows,
   // whichever it is: one flush for the batch, never one per file.
   WrittenFiles written;
+  std::vector<ProjectReport> reports;
   try {
-    const uint64_t counter =
-        ConvertSubfolderProjects(dir, files, tables, host, fs, written);
+    const uint64_t counter = ConvertSubfolderProjects(dir, files, tables, host,
+                                                      fs, written, &reports);
     FlushWritten(fs, written);
-    host.ShowDone(DoneText(counter), std::string());
+    host.ShowDone(DoneText(counter), BatchDetails(reports, "Projects:"));
   } catch (const std::filesystem::filesystem_error& e) {
     try {
       FlushWritten(fs, written);
     } catch (const std::filesystem::filesystem_error&) {
       // The first failure is the one to report.
     }
-    ReportFailure(e, host);
+    ReportFailure(e, host,
+                  reports.empty()
+                      ? std::string()
+                      : BatchDetails(reports, "Converted before the error:"));
   }
 }
 

@@ -82,10 +82,13 @@ bool IsProjectFileName(const std::string& f);
 // follows it, and each project file in it is converted without questions in
 // its own folder, a form that projects share converted once (written
 // records them). Returns how many project files it handled. Throws at the
-// first failure, and at once when dir could not be listed.
-uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
-                                  const Tables& tables, ConversionHost& host,
-                                  FileSystem& fs, WrittenFiles& written);
+// first failure, and at once when dir could not be listed. reports, when
+// given, gets the report of each project handled, named by its subfolder
+// and file name.
+uint64_t ConvertSubfolderProjects(
+    const FolderView& dir, FileListing& files, const Tables& tables,
+    ConversionHost& host, FileSystem& fs, WrittenFiles& written,
+    std::vector<ProjectReport>* reports = nullptr);
 
 // "Done converting N projects."
 std::string DoneText(uint64_t counter);
@@ -100,7 +103,7 @@ void ConvertChosenProject(const std::string& pth, const Tables& tables,
                           CommandHost& host, FileSystem& fs);
 
 // The batch command: ConvertSubfolderProjects, then the "Done" box, or the
-// failure that stopped it.
+// failure that stopped it, each with the projects' reports as details.
 void ConvertBatchFolder(const FolderView& dir, FileListing& files,
                         const Tables& tables, CommandHost& host,
                         FileSystem& fs);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -89,63 +90,74 @@ class LineFilter {
 
 }  // namespace
 
-void ConvertFormLines(SourceReader& in, TargetWriter& out,
-                      const Tables& tables) {
+void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
+                      LineWatch* watch) {
   const LineFilter filter(tables);
   std::string s;
   while (!in.AtEnd()) {
     in.ReadLine(s);
+    if (watch != nullptr) watch->Read(s);
     const bool searched = filter.Admits(s);
     if (searched && ApplyTable(s, tables.FormTable)) {
       out.WriteLine(s);
+      if (watch != nullptr) watch->Wrote(s, true, false);
     } else if (OpensBlock(s)) {
-      ConvertControl(s, in, out, tables);
+      ConvertControl(s, in, out, tables, watch);
     } else {
-      if (searched) ConvertCode(s, tables);
+      const bool changed = searched && ConvertCode(s, tables);
       out.WriteLine(s);
+      if (watch != nullptr) watch->Wrote(s, changed, false);
     }
   }
 }
 
 void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
-                    const Tables& tables) {
+                    const Tables& tables, LineWatch* watch) {
   // Blocks nest to any depth in hostile input, so the nesting is counted
   // rather than recursed into: the output is the same as a recursive walk's.
-  ApplyTable(s, tables.ClassTable);
+  bool changed = ApplyTable(s, tables.ClassTable);
   out.WriteLine(s);
+  if (watch != nullptr) watch->Wrote(s, changed, true);
   size_t depth = 1;
   while (!in.AtEnd()) {
     in.ReadLine(s);
+    if (watch != nullptr) watch->Read(s);
     // Most lines of a block are indented properties: trim each once, and
     // again only if a table changed it.
     std::string_view trimmed = TrimSpaces(s);
+    changed = false;
     if (StartsWithIgnoreCase(trimmed, kSectionOpen) &&
         ApplyTable(s, tables.PropTable)) {
       trimmed = TrimSpaces(s);
+      changed = true;
     }
     if (StartsWithIgnoreCase(trimmed, kBlockOpen)) {
-      ApplyTable(s, tables.ClassTable);
+      if (ApplyTable(s, tables.ClassTable)) changed = true;
       ++depth;
     } else if (EqualsIgnoreCase(trimmed, kBlockClose)) {
       --depth;
     }
     out.WriteLine(s);
+    if (watch != nullptr) watch->Wrote(s, changed, true);
     if (depth == 0) return;
   }
 }
 
-void ConvertCode(std::string& s, const Tables& tables) {
+bool ConvertCode(std::string& s, const Tables& tables) {
+  bool changed = false;
   for (const ReplacementRow& row : tables.ClassTable) {
-    StringReplace(s, row.find, row.repl);
+    if (StringReplace(s, row.find, row.repl)) changed = true;
     // A library part is a prefix of its text, so it differs from the text
     // exactly when it is shorter.
     const std::string_view find_library = LibraryPart(row.find);
     if (find_library.size() == row.find.size()) continue;
     const std::string_view repl_library = LibraryPart(row.repl);
-    if (repl_library.size() != row.repl.size()) {
-      StringReplace(s, find_library, repl_library);
+    if (repl_library.size() != row.repl.size() &&
+        StringReplace(s, find_library, repl_library)) {
+      changed = true;
     }
   }
+  return changed;
 }
 
 namespace {
@@ -162,14 +174,57 @@ void ScanFile(FileSystem& fs, const std::string& path, TextScan& scan) {
 }
 
 void ConvertStream(FileSystem& fs, const std::string& path, LineEnds ends,
-                   const Tables& tables, const TargetWriter::Sink& sink) {
+                   const Tables& tables, const TargetWriter::Sink& sink,
+                   LineWatch* watch = nullptr) {
   InputFile source(fs, path);
   SourceReader in([&](char* buf, size_t n) { return source.Read(buf, n); },
                   ends);
   TargetWriter out(sink, ends);
-  ConvertFormLines(in, out, tables);
+  ConvertFormLines(in, out, tables, watch);
   out.Flush();
   source.Close();
+}
+
+// Scans the file and, in the same reading, converts it into nothing to learn
+// which lines change. The line ends are known only at the end, so they are
+// guessed from the first chunk: any CR there settles it, and a file whose
+// first chunk has LFs and no CR seldom has a CR later. A wrong guess costs a
+// second reading.
+void ScanAndWatch(FileSystem& fs, const std::string& path, const Tables& tables,
+                  TextScan& scan, FileReport& changes) {
+  const TargetWriter::Sink discard = [](std::string_view) {};
+  LineEnds guess;
+  {
+    InputFile source(fs, path);
+    std::string first(kReadChunk, '\0');
+    first.resize(source.Read(first.data(), first.size()));
+    scan.Feed(first);
+    guess = LineEndsOf(first.find('\r') != std::string::npos,
+                       first.find('\n') != std::string::npos);
+    size_t handed = 0;
+    SourceReader in(
+        [&](char* buf, size_t n) {
+          if (handed < first.size()) {
+            const size_t k = first.copy(buf, n, handed);
+            handed += k;
+            return k;
+          }
+          const size_t got = source.Read(buf, n);
+          scan.Feed(std::string_view(buf, got));
+          return got;
+        },
+        guess);
+    TargetWriter out(discard, guess);
+    LineWatch watch(changes, true, nullptr);
+    ConvertFormLines(in, out, tables, &watch);
+    source.Close();
+  }
+  const LineEnds ends = LineEndsOf(scan.has_cr(), scan.has_lf());
+  if (ends == guess) return;
+  changes.changed_lines = 0;
+  changes.samples.clear();
+  LineWatch watch(changes, true, nullptr);
+  ConvertStream(fs, path, ends, tables, discard, &watch);
 }
 
 // Compares a stream of bytes with a file's, and stops the stream at the
@@ -231,10 +286,14 @@ bool IsConversionOfBackup(const std::string& path, const Tables& tables,
 
 }  // namespace
 
-FormPlan PlanForm(const std::string& path, const Tables& tables,
-                  FileSystem& fs) {
+FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
+                  FileReport* changes) {
   TextScan scan(Marks(tables));
-  ScanFile(fs, path, scan);
+  if (changes != nullptr) {
+    ScanAndWatch(fs, path, tables, scan, *changes);
+  } else {
+    ScanFile(fs, path, scan);
+  }
   FormPlan plan;
   plan.ends = LineEndsOf(scan.has_cr(), scan.has_lf());
   plan.convert = !AlreadyConverted(scan, tables) &&
@@ -243,13 +302,18 @@ FormPlan PlanForm(const std::string& path, const Tables& tables,
 }
 
 FileSystem::Status RewriteForm(const std::string& path, const FormPlan& plan,
-                               const Tables& tables, FileSystem& fs) {
+                               const Tables& tables, FileSystem& fs,
+                               FileReport* report, const Version8Finder* left) {
   const ReplacementNames names = NamesOf(fs, path);
   // The original is read under its own name while the new file is written:
   // it keeps that name until the new file is complete.
   return Replace(fs, names, [&](OutputFile& target) {
-    ConvertStream(fs, names.target, plan.ends, tables,
-                  [&](std::string_view bytes) { target.Write(bytes); });
+    std::optional<LineWatch> watch;
+    if (report != nullptr) watch.emplace(*report, false, left);
+    ConvertStream(
+        fs, names.target, plan.ends, tables,
+        [&](std::string_view bytes) { target.Write(bytes); },
+        watch ? &*watch : nullptr);
   });
 }
 

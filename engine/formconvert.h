@@ -5,13 +5,15 @@
 
 #include "engine/filesystem.h"
 #include "engine/lines.h"
+#include "engine/report.h"
 #include "engine/tables.h"
 
 // Converts every line of a form or user-control text from in to out: header
 // lines that declare a control library go through FormTable, control blocks
 // through ConvertControl, every other line through ConvertCode.
-void ConvertFormLines(SourceReader& in, TargetWriter& out,
-                      const Tables& tables);
+// A watch, when given, learns of every line read and written.
+void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
+                      LineWatch* watch = nullptr);
 
 // s is a line already read, not yet written, whose trimmed text starts with
 // "Begin ". Writes it and consumes and writes the rest of its block, nested
@@ -19,11 +21,12 @@ void ConvertFormLines(SourceReader& in, TargetWriter& out,
 // end of the input. Only the opening line of each block goes through
 // ClassTable; every other line of a block is copied as it is.
 void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
-                    const Tables& tables);
+                    const Tables& tables, LineWatch* watch = nullptr);
 
 // A line outside the control blocks: every ClassTable row, and for a row of
-// the form Library.Class also its library part up to the full stop.
-void ConvertCode(std::string& s, const Tables& tables);
+// the form Library.Class also its library part up to the full stop. True
+// when it changed s.
+bool ConvertCode(std::string& s, const Tables& tables);
 
 enum class FormOutcome { kConverted, kAlreadyConverted };
 
@@ -36,13 +39,18 @@ struct FormPlan {
   bool convert = false;
   LineEnds ends = LineEnds::kCr;
 };
-FormPlan PlanForm(const std::string& path, const Tables& tables,
-                  FileSystem& fs);
+// With changes, the same reading also learns which lines the conversion
+// would change: changes counts them and keeps the first few.
+FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
+                  FileReport* changes = nullptr);
 
 // Backs up the file at path and replaces it with its conversion, as planned.
-// Returns the new file's status.
+// Returns the new file's status. With report, it counts the lines changed and,
+// with left, notes the lines outside the blocks that still name version 8.
 FileSystem::Status RewriteForm(const std::string& path, const FormPlan& plan,
-                               const Tables& tables, FileSystem& fs);
+                               const Tables& tables, FileSystem& fs,
+                               FileReport* report = nullptr,
+                               const Version8Finder* left = nullptr);
 
 // Converts the file that a project in folder pth lists as fn (backslashes
 // separate folders), unless it is already converted: its original becomes

@@ -3,13 +3,16 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "engine/details.h"
 #include "engine/files.h"
 #include "engine/formconvert.h"
 #include "engine/lines.h"
 #include "engine/listedname.h"
 #include "engine/paths.h"
+#include "engine/placesleft.h"
 #include "engine/replacement.h"
 #include "engine/text.h"
+#include "engine/version8.h"
 
 namespace {
 
@@ -111,6 +114,86 @@ void FlushWritten(FileSystem& fs, WrittenFiles& written) {
 
 namespace {
 
+FileReport FileNamed(const std::string& name,
+                     FileAction action = FileAction::kRewrite) {
+  FileReport file;
+  file.name = name;
+  file.action = action;
+  return file;
+}
+
+// The next line of text, ended by a CR, an LF or both, and the rest after it.
+std::string_view NextLine(std::string_view& text) {
+  const size_t end = text.find_first_of("\r\n");
+  const std::string_view line = text.substr(0, end);
+  if (end == std::string_view::npos) {
+    text = std::string_view();
+  } else {
+    const bool crlf =
+        text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    text.remove_prefix(end + (crlf ? 2 : 1));
+  }
+  return line;
+}
+
+// What the project table changed in the project text: its rows hold no line
+// end, so the lines of before and after pair up one to one.
+void WatchProjectText(std::string_view before, std::string_view after,
+                      bool samples, FileReport& report) {
+  LineWatch watch(report, samples, nullptr);
+  while (!before.empty() || !after.empty()) {
+    const std::string_view was = NextLine(before);
+    const std::string_view now = NextLine(after);
+    watch.Read(was);
+    watch.Wrote(now, was != now, true);
+  }
+}
+
+// What OK will do, found by reading alone: a listed file missing now is
+// shown so, and only the check after OK stops the project for it. Any other
+// failure stops it here, as the check would.
+void PlanListed(const std::string& folder,
+                const std::vector<std::string>& names,
+                std::set<std::string> reached, const WrittenFiles& written,
+                const Tables& tables, FileSystem& fs, ProjectReport& plan) {
+  for (const std::string& fn : names) {
+    FileReport& file = plan.files.emplace_back();
+    file.name = fn;
+    std::string path;
+    try {
+      path = ResolveListedName(folder, fn, fs);
+    } catch (const std::filesystem::filesystem_error& e) {
+      if (e.code() != std::errc::no_such_file_or_directory) throw;
+    }
+    if (path.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
+      file.action = FileAction::kMissing;
+      continue;
+    }
+    const FileSystem::Status status = CheckListed(fs, path);
+    const bool again = !reached.insert(CanonicalName(fs, path)).second;
+    if (again || (Known(status) && written.files.count(IdOf(status)))) {
+      file.action = FileAction::kRepeat;
+      continue;
+    }
+    if (!PlanForm(path, tables, fs, &file).convert) {
+      file.action = FileAction::kAlreadyConverted;
+      file.changed_lines = 0;
+      file.samples.clear();
+    }
+  }
+}
+
+// The places the conversion leaves for the user: in the project text as
+// written, and in the files of the entries it does not convert.
+void NoteLeftOver(const std::string& folder, const std::string& text,
+                  const Tables& tables, FileSystem& fs, ProjectReport& report) {
+  NotePlaces(text, Version8Finder::Libraries(tables), report.files.front());
+  const Version8Finder everything = Version8Finder::Everything(tables);
+  for (const std::string& fn : OtherEntries(text)) {
+    report.files.push_back(ScanOtherEntry(folder, fn, everything, fs));
+  }
+}
+
 void Record(WrittenFiles& written, const std::string& path,
             const FileSystem::Status& status) {
   if (Known(status)) written.files.insert(IdOf(status));
@@ -119,17 +202,35 @@ void Record(WrittenFiles& written, const std::string& path,
 
 void ConvertChecked(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host, FileSystem& fs,
-                    WrittenFiles& written) {
+                    WrittenFiles& written, ProjectReport* report) {
   host.ClearProgress();
   const auto [folder, name] = SplitPath(pth);
 
   std::string text = ReadWholeFile(fs, pth);
-  if (!IsConvertible(text, tables)) {
+  const bool convertible = IsConvertible(text, tables);
+  if (report != nullptr) report->convertible = convertible;
+  if (!convertible) {
     host.ShowInfo("Couldn't find any convertible controls in '" + name + "'." +
                       std::string(kCrLf) + std::string(kCrLf) +
                       "Conversion cancelled.",
                   std::string());
     return;
+  }
+  const LineEnds ends = LineEndsOf(text.find('\r') != std::string::npos,
+                                   text.find('\n') != std::string::npos);
+  // The report compares the project's lines before and after.
+  const std::string original = report != nullptr ? text : std::string();
+  ApplyTable(text, tables.ProjTable);
+  const std::vector<std::string> names = ListedFiles(text);
+  if (report != nullptr) report->files.push_back(FileNamed(name));
+  std::string plan;
+  if (interactive) {
+    ProjectReport planned;
+    planned.files.push_back(FileNamed(name));
+    WatchProjectText(original, text, true, planned.files.back());
+    PlanListed(folder, names, {CanonicalName(fs, pth)}, written, tables, fs,
+               planned);
+    plan = PlanDetails(planned);
   }
   if (interactive &&
       !host.AskOkCancel(
@@ -140,18 +241,14 @@ void ConvertChecked(const std::string& pth, bool interactive,
               "'.bak' extension." +
               std::string(kCrLf) + std::string(kCrLf) +
               "Press OK to proceed or Cancel if you changed your mind.",
-          std::string())) {
+          plan)) {
     return;
   }
-  const LineEnds ends = LineEndsOf(text.find('\r') != std::string::npos,
-                                   text.find('\n') != std::string::npos);
-  ApplyTable(text, tables.ProjTable);
 
   // Everything that will be written is checked first, and what each listed
   // file needs is found by reading it: only a file that will be written
   // must be writable, so a read-only form already converted, or one a team
   // converted once for everybody, lets its project through.
-  const std::vector<std::string> names = ListedFiles(text);
   CheckListed(fs, pth);
   const ReplacementNames project = NamesOf(fs, pth);
   CheckReplaceable(fs, project);
@@ -172,22 +269,28 @@ void ConvertChecked(const std::string& pth, bool interactive,
     if (file.plan.convert) CheckReplaceable(fs, NamesOf(fs, file.path));
   }
 
+  const Version8Finder libraries = Version8Finder::Libraries(tables);
+  const Version8Finder* left = report != nullptr ? &libraries : nullptr;
   WindowDisabled disabled(host);
   host.AddProgress(name + "... OK");
   for (const std::string& fn : names) host.AddProgress(fn);
   const size_t count = host.ProgressCount();
   for (size_t k = 1; k < count; ++k) {
     const std::string fn = host.ProgressItem(k);
+    FileReport done = FileNamed(fn, FileAction::kAlreadyConverted);
     FormOutcome outcome = FormOutcome::kAlreadyConverted;
     if (k <= files.size() && fn == names[k - 1]) {
       // The list gave the name back as it went in: checked already.
       const ListedFile& file = files[k - 1];
       if (!file.repeat && file.plan.convert) {
         Record(written, file.path,
-               RewriteForm(file.path, file.plan, tables, fs));
+               RewriteForm(file.path, file.plan, tables, fs,
+                           left != nullptr ? &done : nullptr, left));
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {
         written.files.insert(IdOf(StatFile(fs, file.path)));
+      } else {
+        done.action = FileAction::kRepeat;
       }
     } else {
       const std::string path = ResolveListedName(folder, fn, fs);
@@ -197,6 +300,8 @@ void ConvertChecked(const std::string& pth, bool interactive,
         Record(written, path, StatFile(fs, path));
       }
     }
+    if (outcome == FormOutcome::kConverted) done.action = FileAction::kRewrite;
+    if (report != nullptr) report->files.push_back(std::move(done));
     host.SelectProgress(k);
     host.SetProgressItem(
         k, host.ProgressItem(k) + (outcome == FormOutcome::kConverted
@@ -211,6 +316,10 @@ void ConvertChecked(const std::string& pth, bool interactive,
            out.Write(text);
            out.Write(Terminator(ends));
          }));
+  if (report != nullptr) {
+    WatchProjectText(original, text, false, report->files.front());
+    NoteLeftOver(folder, text, tables, fs, *report);
+  }
   if (interactive) {
     FlushWritten(fs, written);
     host.ShowInfo(
@@ -222,7 +331,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
             "You should now open the new project in VB and compile it to make "
             "sure there are no syntax errors." +
             std::string(kCrLf) + std::string(kCrLf),
-        std::string());
+        DoneDetails(*report));
   }
 }
 
@@ -230,14 +339,18 @@ void ConvertChecked(const std::string& pth, bool interactive,
 
 void ConvertProject(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host, FileSystem& fs,
-                    WrittenFiles* written) {
+                    WrittenFiles* written, ProjectReport* report) {
+  // The boxes of a conversion that asks show its report.
+  ProjectReport own_report;
+  if (report == nullptr && interactive) report = &own_report;
+  if (report != nullptr) report->name = SplitPath(pth).name;
   if (written != nullptr) {
-    ConvertChecked(pth, interactive, tables, host, fs, *written);
+    ConvertChecked(pth, interactive, tables, host, fs, *written, report);
     return;
   }
   WrittenFiles own;
   try {
-    ConvertChecked(pth, interactive, tables, host, fs, own);
+    ConvertChecked(pth, interactive, tables, host, fs, own, report);
   } catch (const std::filesystem::filesystem_error&) {
     // What was written before the failure is on disk too when the error
     // box shows; the failure itself is the one to report.

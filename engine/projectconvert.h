@@ -9,6 +9,7 @@
 
 #include "engine/conversionhost.h"
 #include "engine/filesystem.h"
+#include "engine/report.h"
 #include "engine/tables.h"
 
 // The names of the form and user-control files that a project text lists,
@@ -42,9 +43,12 @@ void FlushWritten(FileSystem& fs, WrittenFiles& written);
 // the same written to each of its projects, so that a form two projects share
 // is converted once too, and flushes it when it ends. Without written, what
 // was written is flushed before the completion box, or before the error goes
-// on.
+// on. report, when given, learns what was done to each file and the places
+// left for the user; its name is pth's file name. A conversion that asks
+// shows its plan and its report in the details of its boxes.
 void ConvertProject(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host, FileSystem& fs,
-                    WrittenFiles* written = nullptr);
+                    WrittenFiles* written = nullptr,
+                    ProjectReport* report = nullptr);
 
 #endif  // ENGINE_PROJECTCONVERT_H_

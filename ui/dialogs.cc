@@ -5,8 +5,12 @@
 
 bool QtDialogs::MsgBox(QWidget* parent, QMessageBox::Icon icon,
                        const QString& title, const QString& text,
-                       QMessageBox::StandardButtons buttons) {
+                       QMessageBox::StandardButtons buttons,
+                       const QString& details) {
   QMessageBox box(icon, title, text, buttons, parent);
+  // The box adds its "Show Details..." button, and keeps Escape on the one
+  // other button when OK is alone.
+  if (!details.isEmpty()) box.setDetailedText(details);
   // Enter chooses OK; Escape, like closing the box, never does.
   if (buttons & QMessageBox::Ok) box.setDefaultButton(QMessageBox::Ok);
   if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);

@@ -11,9 +11,11 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // True when the user chose OK; closing the box any other way is not OK.
+  // Details, unless empty, go in an area of the box that is closed at first.
   virtual bool MsgBox(QWidget* parent, QMessageBox::Icon icon,
                       const QString& title, const QString& text,
-                      QMessageBox::StandardButtons buttons) = 0;
+                      QMessageBox::StandardButtons buttons,
+                      const QString& details) = 0;
   // Lets the user pick one existing file. filter is one "Text (*.ext)"
   // entry; default_suffix is added to a typed name without one. Empty:
   // cancelled.
@@ -25,8 +27,8 @@ class Dialogs {
 class QtDialogs : public Dialogs {
  public:
   bool MsgBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-              const QString& text,
-              QMessageBox::StandardButtons buttons) override;
+              const QString& text, QMessageBox::StandardButtons buttons,
+              const QString& details) override;
   QString OpenFile(QWidget* parent, const QString& filter,
                    const QString& default_suffix) override;
 };

@@ -175,8 +175,13 @@ void FaultsTest::BatchSurvivesEachOperationFailingOnce() {
     if (QTest::currentTestFailed()) return qWarning("at %s", what.data());
     // Every failure is reported, a listing's too: a batch that passed over
     // an entry it could not examine would report success without a project.
-    // A refused link alone is met by a copy, and the batch goes on.
-    const bool met = outcome.failed.rfind("Link ", 0) == 0;
+    // A refused link alone is met by a copy, and the batch goes on. A module
+    // is read for the places left once its project is converted; a failure
+    // then lets the batch go on, and the Done box's details say so.
+    const bool copied = outcome.failed.rfind("Link ", 0) == 0;
+    const bool unread =
+        !failed && outcome.shown.last().details.contains("could not be read");
+    const bool met = copied || unread;
     QVERIFY2(failed != met, what);
     if (met) QVERIFY(outcome.after == converted_);
     errors += failed;

@@ -88,29 +88,30 @@ void Form1::CatchUpSelection() {
   since_select_.start();
 }
 
-void Form1::ShowInfo(const std::string& text, const std::string&) {
+void Form1::ShowInfo(const std::string& text, const std::string& details) {
   CatchUpSelection();
   dlg.MsgBox(this, QMessageBox::Information, QString::fromLatin1(kAppTitle),
-             MessageText(text), QMessageBox::Ok);
+             MessageText(text), QMessageBox::Ok, MessageText(details));
 }
 
-bool Form1::AskOkCancel(const std::string& text, const std::string&) {
+bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
   CatchUpSelection();
   return dlg.MsgBox(this, QMessageBox::Information,
                     QString::fromLatin1(kAppTitle), MessageText(text),
-                    QMessageBox::Ok | QMessageBox::Cancel);
+                    QMessageBox::Ok | QMessageBox::Cancel,
+                    MessageText(details));
 }
 
-void Form1::ShowDone(const std::string& text, const std::string&) {
+void Form1::ShowDone(const std::string& text, const std::string& details) {
   CatchUpSelection();
   dlg.MsgBox(this, QMessageBox::Information, QStringLiteral("Done"),
-             MessageText(text), QMessageBox::Ok);
+             MessageText(text), QMessageBox::Ok, MessageText(details));
 }
 
-void Form1::ShowFailure(const std::string& text, const std::string&) {
+void Form1::ShowFailure(const std::string& text, const std::string& details) {
   CatchUpSelection();
   dlg.MsgBox(this, QMessageBox::Critical, QString::fromLatin1(kAppTitle),
-             MessageText(text), QMessageBox::Ok);
+             MessageText(text), QMessageBox::Ok, MessageText(details));
 }
 
 void Form1::SetWindowEnabled(bool yes) {

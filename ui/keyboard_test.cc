@@ -9,6 +9,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <utility>
 
@@ -143,27 +144,38 @@ void KeyboardTest::EnterOrSpacePressesTheFocusedButton() {
   QCOMPARE(dlg.shown[0].text, QString("Done converting 0 projects."));
 }
 
-// The real box, answered from the keyboard. A box the key left open is
+// The real box, answered from the keyboard, with and without a details
+// area, which stays closed until asked for. A box the key left open is
 // ended as not OK, so a failure cannot leave the run waiting.
 void KeyboardTest::EscapeCancelsAQuestionAndEnterConfirmsIt() {
   QtDialogs dlg;
-  for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
-    bool asked = false;
-    QTimer::singleShot(0, [&] {
-      auto end = qScopeGuard([] {
-        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-          d->done(0);
+  for (const QString& details : {QString(), QString("Orders.vbp: rewritten")}) {
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+      bool asked = false;
+      QTimer::singleShot(0, [&] {
+        auto end = qScopeGuard([] {
+          if (auto* d =
+                  qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            d->done(0);
+        });
+        auto* box =
+            qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        asked = true;
+        QCOMPARE(box->text(), QString("About to convert Orders.vbp"));
+        QCOMPARE(box->detailedText(), details);
+        auto* area = box->findChild<QTextEdit*>();
+        QCOMPARE(area != nullptr, !details.isEmpty());
+        if (area != nullptr) QVERIFY(!area->isVisible());
+        QTest::keyClick(box, key);
       });
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      QVERIFY(box != nullptr);
-      asked = true;
-      QTest::keyClick(box, key);
-    });
-    const bool ok = dlg.MsgBox(nullptr, QMessageBox::Information, kAppTitle,
-                               "About to convert Orders.vbp",
-                               QMessageBox::Ok | QMessageBox::Cancel);
-    QVERIFY(asked);
-    QCOMPARE(ok, key == Qt::Key_Return);
+      const bool ok =
+          dlg.MsgBox(nullptr, QMessageBox::Information, kAppTitle,
+                     "About to convert Orders.vbp",
+                     QMessageBox::Ok | QMessageBox::Cancel, details);
+      QVERIFY(asked);
+      QCOMPARE(ok, key == Qt::Key_Return);
+    }
   }
 }
 

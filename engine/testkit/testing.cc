@@ -105,12 +105,16 @@ void RecordingHost::SelectProgress(size_t i) {
   calls.push_back("SelectProgress " + std::to_string(i));
 }
 
-void RecordingHost::ShowInfo(const std::string& text, const std::string&) {
+void RecordingHost::ShowInfo(const std::string& text,
+                             const std::string& box_details) {
   calls.push_back("ShowInfo " + text);
+  details.push_back(box_details);
 }
 
-bool RecordingHost::AskOkCancel(const std::string& text, const std::string&) {
+bool RecordingHost::AskOkCancel(const std::string& text,
+                                const std::string& box_details) {
   calls.push_back("AskOkCancel " + text);
+  details.push_back(box_details);
   if (answers.empty()) {
     ADD_FAILURE() << "unexpected question: " << text;
     return false;

@@ -46,7 +46,8 @@ class RecordingHost : public ConversionHost {
  public:
   std::vector<std::string> calls;
   std::vector<std::string> progress;
-  std::vector<bool> answers;  // answers to AskOkCancel, first first
+  std::vector<bool> answers;         // answers to AskOkCancel, first first
+  std::vector<std::string> details;  // of each box, in turn
   bool enabled = true;
 
   void ClearProgress() override;

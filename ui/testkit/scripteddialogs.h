@@ -22,6 +22,7 @@ class ScriptedDialogs : public Dialogs {
     QString text;
     QMessageBox::StandardButtons buttons;
     bool window_enabled;  // the parent window's state while the box is open
+    QString details;
   };
 
   QStringList files;    // OpenFile answers in turn; an empty one cancels
@@ -31,9 +32,10 @@ class ScriptedDialogs : public Dialogs {
   QStringList filters;  // the filter and suffix of each OpenFile, joined by |
 
   bool MsgBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-              const QString& text,
-              QMessageBox::StandardButtons buttons) override {
-    shown.append({icon, title, text, buttons, parent->window()->isEnabled()});
+              const QString& text, QMessageBox::StandardButtons buttons,
+              const QString& details) override {
+    shown.append(
+        {icon, title, text, buttons, parent->window()->isEnabled(), details});
     if (while_open) while_open();
     if (answers.isEmpty()) {
       QTest::qFail(qPrintable("unscripted box: " + text), __FILE__, __LINE__);

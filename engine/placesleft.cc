@@ -1,0 +1,113 @@
+#include "engine/placesleft.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "engine/files.h"
+#include "engine/listedname.h"
+#include "engine/text.h"
+
+namespace {
+
+constexpr const char* kOtherKeys[] = {
+    "Module=", "Class=", "PropertyPage=", "UserDocument=", "Designer="};
+constexpr size_t kReadChunk = 1 << 16;
+
+// Splits bytes fed in chunks into lines, a CR LF split between chunks
+// included, and hands each line to the finder.
+class PlaceScan {
+ public:
+  PlaceScan(const Version8Finder& finder, FileReport& report)
+      : finder_(finder), report_(report) {}
+
+  void Feed(std::string_view chunk) {
+    while (!chunk.empty()) {
+      if (after_cr_ && chunk.front() == '\n') chunk.remove_prefix(1);
+      after_cr_ = false;
+      const size_t end = chunk.find_first_of("\r\n");
+      if (end == std::string_view::npos) {
+        line_.append(chunk);
+        return;
+      }
+      line_.append(chunk.substr(0, end));
+      after_cr_ = chunk[end] == '\r';
+      EndLine();
+      chunk.remove_prefix(end + 1);
+    }
+  }
+
+  void Finish() {
+    if (!line_.empty()) EndLine();
+  }
+
+ private:
+  void EndLine() {
+    ++number_;
+    const size_t at = finder_.Find(line_);
+    if (at != std::string_view::npos) NotePlace(report_, number_, line_, at);
+    line_.clear();
+  }
+
+  const Version8Finder& finder_;
+  FileReport& report_;
+  std::string line_;
+  uint64_t number_ = 0;
+  bool after_cr_ = false;
+};
+
+}  // namespace
+
+std::vector<std::string> OtherEntries(std::string_view project_text) {
+  std::vector<std::string> files;
+  while (!project_text.empty()) {
+    const size_t end = project_text.find_first_of("\r\n");
+    const std::string_view line = project_text.substr(0, end);
+    project_text.remove_prefix(
+        end == std::string_view::npos ? project_text.size() : end + 1);
+    for (const char* key : kOtherKeys) {
+      if (!StartsWithIgnoreCase(line, key)) continue;
+      std::string_view value = line.substr(std::strlen(key));
+      const size_t semi = value.rfind("; ");
+      if (semi != std::string_view::npos) value.remove_prefix(semi + 2);
+      if (!value.empty()) files.emplace_back(value);
+      break;
+    }
+  }
+  return files;
+}
+
+void NotePlaces(std::string_view text, const Version8Finder& finder,
+                FileReport& report) {
+  PlaceScan scan(finder, report);
+  scan.Feed(text);
+  scan.Finish();
+}
+
+FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
+                          const Version8Finder& finder, FileSystem& fs) {
+  FileReport report;
+  report.name = fn;
+  report.action = FileAction::kRead;
+  try {
+    const std::string path = ResolveListedName(folder, fn, fs);
+    if (StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
+      ThrowFileError("open", path, ENOENT);
+    }
+    InputFile in(fs, path);
+    PlaceScan scan(finder, report);
+    const auto buf = std::make_unique_for_overwrite<char[]>(kReadChunk);
+    while (const size_t got = in.Read(buf.get(), kReadChunk)) {
+      scan.Feed(std::string_view(buf.get(), got));
+    }
+    in.Close();
+    scan.Finish();
+  } catch (const std::filesystem::filesystem_error& e) {
+    report.action = FileAction::kUnreadable;
+    report.why = e.code().message();
+    report.places.clear();
+    report.more_places = 0;
+  }
+  return report;
+}

@@ -1,0 +1,69 @@
+#include "engine/version8.h"
+
+#include <cstring>
+
+#include "engine/text.h"
+
+Version8Finder Version8Finder::Libraries(const Tables& tables) {
+  Version8Finder finder;
+  // A project table row reads Object={identifier}#version; file name.
+  for (const ReplacementRow& row : tables.ProjTable) {
+    const std::string_view find = row.find;
+    const size_t open = find.find('{');
+    const size_t close = find.find('}', open);
+    if (open != std::string_view::npos && close != std::string_view::npos) {
+      finder.Add(std::string(find.substr(open + 1, close - open - 1)));
+    }
+    const size_t file = find.rfind("; ");
+    if (file != std::string_view::npos) {
+      finder.Add(std::string(find.substr(file + 2)));
+    }
+  }
+  return finder;
+}
+
+Version8Finder Version8Finder::Everything(const Tables& tables) {
+  Version8Finder finder = Libraries(tables);
+  for (const ReplacementRow& row : tables.ClassTable) {
+    // Only a version 8c name that extends its version 8 one can hide it.
+    finder.Add(row.find,
+               StartsWithIgnoreCase(row.repl, row.find) ? row.repl : "");
+  }
+  return finder;
+}
+
+void Version8Finder::Add(std::string find, std::string unless) {
+  if (find.empty()) return;
+  const size_t k = AnchorOf(find);
+  if (k == std::string::npos) {
+    every_line_ = true;
+  } else if (anchors_.find(find[k]) == std::string::npos) {
+    anchors_.push_back(find[k]);
+  }
+  texts_.push_back({std::move(find), std::move(unless)});
+}
+
+size_t Version8Finder::Find(std::string_view s) const {
+  if (!every_line_) {
+    bool anchored = false;
+    for (char c : anchors_) {
+      if (std::memchr(s.data(), c, s.size()) != nullptr) {
+        anchored = true;
+        break;
+      }
+    }
+    if (!anchored) return std::string_view::npos;
+  }
+  size_t first = std::string_view::npos;
+  for (const Text& text : texts_) {
+    for (size_t at = FindIgnoreCase(s, text.find); at < first;
+         at = FindIgnoreCase(s, text.find, at + 1)) {
+      if (text.unless.empty() ||
+          !StartsWithIgnoreCase(s.substr(at), text.unless)) {
+        first = at;
+        break;
+      }
+    }
+  }
+  return first;
+}
