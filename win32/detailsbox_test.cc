@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <utility>
@@ -106,6 +107,17 @@ HWND Control(HWND box, const char* cls, const char* text = nullptr) {
   return nullptr;
 }
 
+// The icon the box shows beside its text.
+HICON IconOf(HWND box) {
+  for (HWND h = GetWindow(box, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (lstrcmpiA(ClassOf(h).c_str(), "Static") == 0 &&
+        (GetWindowLongPtrA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      return reinterpret_cast<HICON>(SendMessageA(h, STM_GETICON, 0, 0));
+    }
+  }
+  return nullptr;
+}
+
 int HeightOf(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
@@ -131,15 +143,19 @@ TEST_F(DetailsBoxTest, ShowsTextButtonsAndClosedDetailsThenAnswersKeys) {
                                     &metrics, 0));
   const struct {
     UINT type;
+    LPCSTR icon;
     bool toggle_twice;  // the details closed again before the key
     bool on_details;    // the key pressed in the details, else on OK
     WPARAM key;
     int answer;
   } cases[] = {
-      {MB_OK | MB_ICONINFORMATION, false, true, VK_RETURN, IDOK},
-      {MB_OK | MB_ICONERROR, true, false, VK_ESCAPE, IDOK},
-      {MB_OKCANCEL | MB_ICONINFORMATION, false, true, VK_RETURN, IDOK},
-      {MB_OKCANCEL | MB_ICONINFORMATION, false, true, VK_ESCAPE, IDCANCEL},
+      {MB_OK | MB_ICONINFORMATION, IDI_INFORMATION, false, true, VK_RETURN,
+       IDOK},
+      {MB_OK | MB_ICONERROR, IDI_ERROR, true, false, VK_ESCAPE, IDOK},
+      {MB_OKCANCEL | MB_ICONINFORMATION, IDI_INFORMATION, false, true,
+       VK_RETURN, IDOK},
+      {MB_OKCANCEL | MB_ICONINFORMATION, IDI_INFORMATION, false, true,
+       VK_ESCAPE, IDCANCEL},
   };
   SystemDialogs sys;
   Form1 form(sys, DefaultFileSystem());
@@ -153,6 +169,7 @@ TEST_F(DetailsBoxTest, ShowsTextButtonsAndClosedDetailsThenAnswersKeys) {
         [&](HWND box) {
           EXPECT_FALSE(IsWindowEnabled(form.hwnd()));
           EXPECT_EQ("Done", TextOf(box));
+          EXPECT_EQ(LoadIconA(nullptr, c.icon), IconOf(box));
           const HWND text = Control(box, "Static", kText);
           ASSERT_NE(nullptr, text);
           LOGFONTA font{};
@@ -173,7 +190,7 @@ TEST_F(DetailsBoxTest, ShowsTextButtonsAndClosedDetailsThenAnswersKeys) {
           SendMessageA(button, BM_CLICK, 0, 0);
           EXPECT_TRUE(IsWindowVisible(edit));
           EXPECT_EQ(kHideDetails, TextOf(button));
-          EXPECT_GT(HeightOf(box), closed_height + 8 * font.lfHeight * -1);
+          EXPECT_GT(HeightOf(box), closed_height + 8 * std::abs(font.lfHeight));
           EXPECT_EQ(kShown, TextOf(edit));
           const auto style = GetWindowLongPtrA(edit, GWL_STYLE);
           const LONG_PTR want =
