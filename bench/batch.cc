@@ -1,6 +1,8 @@
 #include "bench/batch.h"
 
+#include "engine/details.h"
 #include "engine/filesystem.h"
+#include "engine/projectconvert.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/text.h"
 
@@ -28,13 +30,37 @@ void QuietHost::ClearProgress() {
 }
 
 BatchResult ConvertTree(const std::string& root, const Tables& tables,
-                        FileSystem& fs) {
+                        FileSystem& fs, bool report) {
   QuietHost host;
   BatchResult result;
-  result.projects = static_cast<size_t>(ConvertBatch(root, tables, host, fs));
+  std::vector<ProjectReport> reports;
+  result.projects = static_cast<size_t>(
+      ConvertBatch(root, tables, host, fs, report ? &reports : nullptr));
+  if (report) result.details = BatchDetails(reports, "Projects:").size();
   host.ClearProgress();
   result.converted = host.converted;
   result.skipped = host.skipped;
   result.infos = host.infos;
   return result;
+}
+
+namespace {
+
+// Declines the confirmation, keeping the plan it was shown.
+class PlanningHost : public QuietHost {
+ public:
+  bool AskOkCancel(const std::string&, const std::string& details) override {
+    plan = details;
+    return false;
+  }
+  std::string plan;
+};
+
+}  // namespace
+
+size_t PlanProject(const std::string& pth, const Tables& tables,
+                   FileSystem& fs) {
+  PlanningHost host;
+  ConvertProject(pth, true, tables, host, fs);
+  return host.plan.size();
 }

@@ -41,12 +41,19 @@ struct BatchResult {
   size_t converted = 0;  // listed files rewritten
   size_t skipped = 0;    // listed files found converted already
   size_t infos = 0;      // messages shown
+  size_t details = 0;    // bytes of the last box's details
 };
 
 // What the window's batch command does, without the window: every project
 // file of every immediate subfolder of root, converted without questions,
-// a form that projects share converted once.
+// a form that projects share converted once. report: as the window does,
+// with each project's report and the last box's details.
 BatchResult ConvertTree(const std::string& root, const Tables& tables,
-                        FileSystem& fs);
+                        FileSystem& fs, bool report);
+
+// What the single-project command does before its confirmation: the plan of
+// pth and its details text, whose size it returns. Nothing is written.
+size_t PlanProject(const std::string& pth, const Tables& tables,
+                   FileSystem& fs);
 
 #endif  // BENCH_BATCH_H_

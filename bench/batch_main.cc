@@ -3,6 +3,9 @@
 //   --copies    as on a file system without hard links: every backup a
 //               flushed copy
 //   --no-flush  without the flush at the end, to weigh against cp -a alone
+//   --no-report without the projects' reports the window shows
+//   --plan      ROOT is a project file: only its plan, timed, nothing written
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,25 +16,43 @@
 int main(int argc, char** argv) {
   FaultyFileSystem fs;  // fails nothing unless asked
   bool seam = false;
+  bool report = true;
+  bool plan = false;
   int arg = 1;
   for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
     if (std::strcmp(argv[arg], "--copies") == 0) {
       fs.no_links = seam = true;
     } else if (std::strcmp(argv[arg], "--no-flush") == 0) {
       fs.skip_flush = seam = true;
+    } else if (std::strcmp(argv[arg], "--no-report") == 0) {
+      report = false;
+    } else if (std::strcmp(argv[arg], "--plan") == 0) {
+      plan = true;
     } else {
       arg = argc;
     }
   }
   if (arg != argc - 1) {
-    std::fprintf(stderr, "usage: %s [--copies] [--no-flush] ROOT\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--copies] [--no-flush] [--no-report] ROOT\n"
+                 "       %s --plan PROJECT\n",
+                 argv[0], argv[0]);
     return 2;
   }
   try {
-    const BatchResult r =
-        ConvertTree(argv[arg], InitTables(), seam ? fs : DefaultFileSystem());
-    std::printf("projects=%zu converted=%zu already=%zu messages=%zu\n",
-                r.projects, r.converted, r.skipped, r.infos);
+    FileSystem& used = seam ? fs : DefaultFileSystem();
+    if (plan) {
+      const auto start = std::chrono::steady_clock::now();
+      const size_t bytes = PlanProject(argv[arg], InitTables(), used);
+      const std::chrono::duration<double, std::milli> took =
+          std::chrono::steady_clock::now() - start;
+      std::printf("plan_ms=%.2f details=%zu messages=0\n", took.count(), bytes);
+      return 0;
+    }
+    const BatchResult r = ConvertTree(argv[arg], InitTables(), used, report);
+    std::printf(
+        "projects=%zu converted=%zu already=%zu details=%zu messages=%zu\n",
+        r.projects, r.converted, r.skipped, r.details, r.infos);
     return r.infos == 0 ? 0 : 1;
   } catch (const std::filesystem::filesystem_error& e) {
     std::fprintf(stderr, "%s: %d %s: %s\n", argv[0], e.code().value(),

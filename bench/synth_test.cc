@@ -256,7 +256,7 @@ TEST_F(GeneratedTree, ConvertsWholeWithoutAMessage) {
 
   const Tables tables = InitTables();
   const BatchResult result =
-      ConvertTree(dir.path(), tables, DefaultFileSystem());
+      ConvertTree(dir.path(), tables, DefaultFileSystem(), true);
   EXPECT_EQ(0u, result.infos);
   EXPECT_EQ(summary.projects, result.projects);
   EXPECT_EQ(listed, result.converted + result.skipped);

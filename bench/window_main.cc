@@ -22,7 +22,7 @@ namespace {
 class CountingDialogs : public Dialogs {
  public:
   bool MsgBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text,
-              QMessageBox::StandardButtons) override {
+              QMessageBox::StandardButtons, const QString&) override {
     texts.append(text);
     return true;
   }

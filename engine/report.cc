@@ -30,7 +30,12 @@ uint64_t ProjectReport::PlacesLeft() const {
 }
 
 std::string ShownLine(std::string_view s, size_t at) {
-  const size_t start = at > kLeadBytes && at <= s.size() ? at - kLeadBytes : 0;
+  // A line that fits is shown whole; a longer one from a little before at,
+  // as far as the bound reaches.
+  size_t start = 0;
+  if (s.size() > kShownLineBytes && at > kLeadBytes && at <= s.size()) {
+    start = std::min(at - kLeadBytes, s.size() - kShownLineBytes);
+  }
   const std::string_view part = s.substr(start, kShownLineBytes);
   std::string shown;
   if (start > 0) shown += kCut;

@@ -55,6 +55,7 @@ class CommandsTest : public QObject {
   void BatchOfFolderWithoutSubfoldersCountsNone();
   void BatchStopsAtFailingProject();
   void BatchConvertsASharedFormOnce();
+  void ExampleShowsWhatIsLeftForTheUser();
 
  private:
   bool Converted(const char* name);  // rewritten, with its original in .bak
@@ -129,9 +130,26 @@ void CommandsTest::ProjectConvertsAfterConfirmation() {
                    "Press OK to proceed or Cancel if you changed your mind."));
   QCOMPARE(dlg.shown[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
   QVERIFY(dlg.shown[0].window_enabled);
-  QVERIFY(dlg.shown[1].text.startsWith(
-      "Project 'Orders.vbp' has been converted from Version 8 to 8c.\n\n"));
+  QCOMPARE(dlg.shown[1].text,
+           QString("Project 'Orders.vbp' has been converted from Version 8 to "
+                   "8c.\n\nCopies of the original files were saved with a "
+                   "'bak' extension in case you want to restore the original "
+                   "project.\n\nYou should now open the new project in VB "
+                   "and compile it to make sure there are no syntax "
+                   "errors.\n\n"));
   QCOMPARE(dlg.shown[1].buttons, QMessageBox::Ok);
+  QVERIFY2(dlg.shown[0].details.startsWith(
+               "What OK will do:\n"
+               "Orders.vbp: will be rewritten, 1 line changes\n"),
+           qPrintable(dlg.shown[0].details));
+  QCOMPARE(dlg.shown[1].details,
+           QString("What was done:\n"
+                   "Orders.vbp: rewritten, 1 line changed\n"
+                   "frmMain.frm: rewritten, 3 lines changed\n"
+                   "Forms\\frmOrders.frm: rewritten, 3 lines changed\n"
+                   "ucTotals.ctl: rewritten, 3 lines changed\n"
+                   "\n"
+                   "No line is left that names version 8.\n"));
   // The completion box comes before the window is enabled again.
   QVERIFY(!dlg.shown[1].window_enabled);
   QVERIFY(refused_close);
@@ -237,6 +255,19 @@ void CommandsTest::BatchConvertsEveryProjectOneLevelDown() {
   QCOMPARE(dlg.shown[1].title, QString("Done"));
   QCOMPARE(dlg.shown[1].text, QString("Done converting 5 projects."));
   QCOMPARE(dlg.shown[1].buttons, QMessageBox::Ok);
+  QCOMPARE(dlg.shown[1].details,
+           QString("Projects:\n"
+                   "Accounts/Accounts.vbp: converted, 2 files rewritten, 0 "
+                   "already converted\n"
+                   "Letters/Letters.vbp: no convertible controls\n"
+                   "Orders/Orders.vbp: converted, 2 files rewritten, 0 already "
+                   "converted\n"
+                   "Orders/SUMMARY.VBP: converted, 1 file rewritten, 0 already "
+                   "converted\n"
+                   "Shipping/Shipping.vbp: converted, 3 files rewritten, 0 "
+                   "already converted\n"
+                   "\n"
+                   "No line is left that names version 8.\n"));
   QCOMPARE(progress_at_box[1],
            QStringList({"Shipping.vbp... OK", "Forms\\frmShip.frm... OK",
                         "ucBox.ctl... OK"}));
@@ -289,6 +320,10 @@ void CommandsTest::BatchStopsAtFailingProject() {
   QCOMPARE(dlg.shown[0].icon, QMessageBox::Critical);
   QVERIFY2(dlg.shown[0].text.startsWith("Error 2: No such file or directory\n"),
            qPrintable(dlg.shown[0].text));
+  QCOMPARE(dlg.shown[0].details,
+           QString("Converted before the error:\n"
+                   "A/A.vbp: converted, 2 files rewritten, 0 already "
+                   "converted\n\nNo line is left that names version 8.\n"));
   QVERIFY(Converted("Stop/A/A.vbp"));
   QVERIFY(Untouched("Stop/B/B.vbp"));
   QVERIFY(Untouched("Stop/B/frmMain.frm"));
@@ -322,6 +357,54 @@ void CommandsTest::BatchConvertsASharedFormOnce() {
   const std::string now = ReadTestFile(root_, "Two/Pair/frmShared.frm");
   QVERIFY(now.find("Begin Tabulon80c.Grid grd") != std::string::npos);
   QVERIFY(now.find("Tabulon80cc") == std::string::npos);
+}
+
+// The sample project made to show it: a module, a class and a property page
+// that name the grid, and a reference to its library.
+void CommandsTest::ExampleShowsWhatIsLeftForTheUser() {
+  std::filesystem::copy(EXAMPLES_DIR "/Ledger", TestPath(root_, "Ledger"));
+  ScriptedDialogs dlg;
+  dlg.files = {root_ + "/Ledger/Ledger.vbp"};
+  dlg.answers = {true, true};
+  Form1 form(dlg, DefaultFileSystem());
+  QTest::mouseClick(form.cmd, Qt::LeftButton);
+  QCOMPARE(dlg.shown.size(), 2);
+  QCOMPARE(dlg.shown[0].details,
+           QString("What OK will do:\n"
+                   "Ledger.vbp: will be rewritten, 1 line changes\n"
+                   "    line 4: Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}"
+                   "#8.0#0; tbln8.ocx\n"
+                   "         -> Object={e81f4c2a-6d07-4b93-a5c1-3f72b9e0d614}"
+                   "#8.0#0; tbln8c.ocx\n"
+                   "frmLedger.frm: will be rewritten, 3 lines change\n"
+                   "    line 2: Object = \"{5A1C3E90-7B24-4D6F-9E81-"
+                   "2C4B7A0D3F65}#8.0#0\"; \"tbln8.ocx\"\n"
+                   "         -> Object = \"{e81f4c2a-6d07-4b93-a5c1-"
+                   "3f72b9e0d614}#8.0#0\"; \"tbln8c.ocx\"\n"
+                   "    line 13:    Begin Tabulon80.Grid grdLedger \n"
+                   "          ->    Begin Tabulon80c.Grid grdLedger \n"
+                   "    line 34:     Dim grd As Tabulon80.Grid\n"
+                   "          ->     Dim grd As Tabulon80c.Grid\n"));
+  QCOMPARE(dlg.shown[1].details,
+           QString("What was done:\n"
+                   "Ledger.vbp: rewritten, 1 line changed\n"
+                   "frmLedger.frm: rewritten, 3 lines changed\n"
+                   "\n"
+                   "Left for you to fix: 7 lines that still name version 8:\n"
+                   "Ledger.vbp, line 3: Reference=*\\G{5A1C3E90-7B24-4D6F-"
+                   "9E81-2C4B7A0D3F65}#8.0#0#..\\..\\..\\Windows\\System32"
+                   "\\tbln8.ocx#Tabulon Grid 8.0\n"
+                   "modLedger.bas, line 4: ' Fills the ledger grid; the grid "
+                   "type comes from tbln8.ocx.\n"
+                   "modLedger.bas, line 5: Public Sub FillLedger(ByVal Target "
+                   "As Tabulon80.Grid)\n"
+                   "clsPosting.cls, line 12: Private mGrid As Tabulon80.Grid\n"
+                   "clsPosting.cls, line 14: Public Property Set Grid(ByVal "
+                   "Value As Tabulon80.Grid)\n"
+                   "ppgColumns.pag, line 2: Object = \"{5A1C3E90-7B24-4D6F-"
+                   "9E81-2C4B7A0D3F65}#8.0#0\"; \"tbln8.ocx\"\n"
+                   "ppgColumns.pag, line 12:    Begin Tabulon80.Grid "
+                   "grdColumns \n"));
 }
 
 QTEST_MAIN(CommandsTest)

@@ -4,12 +4,13 @@
 #include "engine/projectconvert.h"
 
 uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
-                      ConversionHost& host, FileSystem& fs) {
+                      ConversionHost& host, FileSystem& fs,
+                      std::vector<ProjectReport>* reports) {
   const FolderView dir = OpenFolder(fs, folder);
   FileNames files(fs);
   WrittenFiles written;
   const uint64_t counter =
-      ConvertSubfolderProjects(dir, files, tables, host, fs, written);
+      ConvertSubfolderProjects(dir, files, tables, host, fs, written, reports);
   FlushWritten(fs, written);
   return counter;
 }

@@ -3,16 +3,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/conversionhost.h"
 #include "engine/filesystem.h"
+#include "engine/report.h"
 #include "engine/tables.h"
 
 // The window's batch command without the window: folder opened as the
 // folder list opens it, then the same walk. Returns how many project files
 // it handled; throws as ConvertProject does at the first failure, and when
-// folder cannot be listed.
+// folder cannot be listed. reports, when given, gets each project's report.
 uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
-                      ConversionHost& host, FileSystem& fs);
+                      ConversionHost& host, FileSystem& fs,
+                      std::vector<ProjectReport>* reports = nullptr);
 
 #endif  // ENGINE_TESTKIT_BATCHDRIVER_H_
