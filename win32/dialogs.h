@@ -12,9 +12,11 @@
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // A MessageBoxA owned by owner; answers the button chosen (IDOK, IDCANCEL).
+  // A MessageBoxA owned by owner, or where details is not empty a box like
+  // it that can also show them; answers the button chosen (IDOK, IDCANCEL).
   virtual int MsgBox(HWND owner, const std::string& text,
-                     const std::string& title, UINT type) = 0;
+                     const std::string& title, UINT type,
+                     const std::string& details) = 0;
   // GetOpenFileNameA with ofn as the caller prepared it. False when no file
   // was chosen; *error is then CommDlgExtendedError's code, 0 for a cancel.
   virtual bool OpenFile(OPENFILENAMEA& ofn, DWORD* error) = 0;
@@ -24,7 +26,7 @@ class Dialogs {
 class SystemDialogs : public Dialogs {
  public:
   int MsgBox(HWND owner, const std::string& text, const std::string& title,
-             UINT type) override;
+             UINT type, const std::string& details) override;
   bool OpenFile(OPENFILENAMEA& ofn, DWORD* error) override;
 };
 

@@ -91,25 +91,25 @@ void Form1::SelectProgress(size_t i) {
   SendMessageA(lst, LB_SETCURSEL, Row(i), 0);
 }
 
-void Form1::ShowInfo(const std::string& text, const std::string&) {
+void Form1::ShowInfo(const std::string& text, const std::string& details) {
   ResumeProgress();
-  dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONINFORMATION);
+  dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONINFORMATION, details);
 }
 
-bool Form1::AskOkCancel(const std::string& text, const std::string&) {
+bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
   ResumeProgress();
-  return dlg.MsgBox(hwnd_, text, kAppTitle, MB_OKCANCEL | MB_ICONINFORMATION) ==
-         IDOK;
+  return dlg.MsgBox(hwnd_, text, kAppTitle, MB_OKCANCEL | MB_ICONINFORMATION,
+                    details) == IDOK;
 }
 
-void Form1::ShowDone(const std::string& text, const std::string&) {
+void Form1::ShowDone(const std::string& text, const std::string& details) {
   ResumeProgress();
-  dlg.MsgBox(hwnd_, text, "Done", MB_OK | MB_ICONINFORMATION);
+  dlg.MsgBox(hwnd_, text, "Done", MB_OK | MB_ICONINFORMATION, details);
 }
 
-void Form1::ShowFailure(const std::string& text, const std::string&) {
+void Form1::ShowFailure(const std::string& text, const std::string& details) {
   ResumeProgress();
-  dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONERROR);
+  dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONERROR, details);
 }
 
 void Form1::SetWindowEnabled(bool yes) {

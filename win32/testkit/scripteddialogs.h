@@ -20,6 +20,7 @@ class ScriptedDialogs : public Dialogs {
     std::string text;
     std::string title;
     UINT type;
+    std::string details;
     bool owner_enabled;  // the owner window's state while the box is open
   };
   struct Dialog {
@@ -41,8 +42,9 @@ class ScriptedDialogs : public Dialogs {
   std::vector<Dialog> dialogs;
 
   int MsgBox(HWND owner, const std::string& text, const std::string& title,
-             UINT type) override {
-    shown.push_back({text, title, type, IsWindowEnabled(owner) != FALSE});
+             UINT type, const std::string& details) override {
+    shown.push_back(
+        {text, title, type, details, IsWindowEnabled(owner) != FALSE});
     if (while_open) while_open();
     if (answers.empty()) {
       ADD_FAILURE() << "unscripted box: " << text;
