@@ -215,10 +215,26 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
   EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION),
             dlg.shown[0].type);
   EXPECT_TRUE(dlg.shown[0].owner_enabled);
-  EXPECT_EQ(0u, dlg.shown[1].text.find(
-                    "Project 'Orders.vbp' has been converted from Version 8 "
-                    "to 8c.\r\n\r\n"))
-      << dlg.shown[1].text;
+  EXPECT_EQ(
+      "Project 'Orders.vbp' has been converted from Version 8 to 8c.\r\n\r\n"
+      "Copies of the original files were saved with a 'bak' extension in case "
+      "you want to restore the original project.\r\n\r\nYou should now open "
+      "the new project in VB and compile it to make sure there are no syntax "
+      "errors.\r\n\r\n",
+      dlg.shown[1].text);
+  EXPECT_EQ(0u, dlg.shown[0].details.find(
+                    "What OK will do:\n"
+                    "Orders.vbp: will be rewritten, 1 line changes\n"))
+      << dlg.shown[0].details;
+  EXPECT_EQ(
+      "What was done:\n"
+      "Orders.vbp: rewritten, 1 line changed\n"
+      "frmMain.frm: rewritten, 2 lines changed\n"
+      "Forms\\frmOrders.frm: rewritten, 2 lines changed\n"
+      "ucTotals.ctl: rewritten, 2 lines changed\n"
+      "\n"
+      "No line is left that names version 8.\n",
+      dlg.shown[1].details);
   EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), dlg.shown[1].type);
   EXPECT_FALSE(dlg.shown[1].owner_enabled);  // still converting
   EXPECT_TRUE(refused_close);
@@ -275,6 +291,17 @@ TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
 
   ASSERT_EQ(1u, dlg.shown.size());
   EXPECT_EQ("Done converting 3 projects.", dlg.shown[0].text);
+  EXPECT_EQ(
+      "Projects:\n"
+      "Accounts\\Accounts.vbp: converted, 2 files rewritten, 0 already "
+      "converted\n"
+      "Orders\\Orders.vbp: converted, 2 files rewritten, 0 already "
+      "converted\n"
+      "Orders\\SUMMARY.VBP: converted, 1 file rewritten, 0 already "
+      "converted\n"
+      "\n"
+      "No line is left that names version 8.\n",
+      dlg.shown[0].details);
   EXPECT_EQ("Done", dlg.shown[0].title);
   EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), dlg.shown[0].type);
   for (const char* rel :
