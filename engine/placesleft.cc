@@ -31,23 +31,28 @@ class PlaceScan {
         line_.append(chunk);
         return;
       }
-      line_.append(chunk.substr(0, end));
       after_cr_ = chunk[end] == '\r';
-      EndLine();
+      // A line that lies whole in the chunk is searched where it lies.
+      if (line_.empty()) {
+        EndLine(chunk.substr(0, end));
+      } else {
+        line_.append(chunk.substr(0, end));
+        EndLine(line_);
+        line_.clear();
+      }
       chunk.remove_prefix(end + 1);
     }
   }
 
   void Finish() {
-    if (!line_.empty()) EndLine();
+    if (!line_.empty()) EndLine(line_);
   }
 
  private:
-  void EndLine() {
+  void EndLine(std::string_view line) {
     ++number_;
-    const size_t at = finder_.Find(line_);
-    if (at != std::string_view::npos) NotePlace(report_, number_, line_, at);
-    line_.clear();
+    const size_t at = finder_.Find(line);
+    if (at != std::string_view::npos) NotePlace(report_, number_, line, at);
   }
 
   const Version8Finder& finder_;
