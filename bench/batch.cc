@@ -33,10 +33,10 @@ BatchResult ConvertTree(const std::string& root, const Tables& tables,
                         FileSystem& fs, bool report) {
   QuietHost host;
   BatchResult result;
-  std::vector<ProjectReport> reports;
+  BatchReport reports;
   result.projects = static_cast<size_t>(
       ConvertBatch(root, tables, host, fs, report ? &reports : nullptr));
-  if (report) result.details = BatchDetails(reports, "Projects:").size();
+  if (report) result.details = reports.Text("Projects:").size();
   host.ClearProgress();
   result.converted = host.converted;
   result.skipped = host.skipped;

@@ -60,7 +60,7 @@ bool IsProjectFileName(const std::string& f) {
 uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
                                   const Tables& tables, ConversionHost& host,
                                   FileSystem& fs, WrittenFiles& written,
-                                  std::vector<ProjectReport>* reports) {
+                                  BatchReport* reports) {
   if (dir.error) throw *dir.error;
   uint64_t counter = 0;
   for (size_t k = 0; k < dir.subfolders.size(); ++k) {
@@ -80,7 +80,7 @@ uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
         ConvertProject(pth, false, tables, host, fs, &written, &report);
         // The batch names a project by its place in the folder.
         report.name = JoinPath(dir.subfolders[k], f);
-        reports->push_back(std::move(report));
+        reports->Add(report);
       }
       ++counter;
     }
@@ -117,12 +117,12 @@ void ConvertBatchFolder(const FolderView& dir, FileListing& files,
   // Everything the batch wrote is on disk before its last box shows,
   // whichever it is: one flush for the batch, never one per file.
   WrittenFiles written;
-  std::vector<ProjectReport> reports;
+  BatchReport reports;
   try {
     const uint64_t counter = ConvertSubfolderProjects(dir, files, tables, host,
                                                       fs, written, &reports);
     FlushWritten(fs, written);
-    host.ShowDone(DoneText(counter), BatchDetails(reports, "Projects:"));
+    host.ShowDone(DoneText(counter), reports.Text("Projects:"));
   } catch (const std::filesystem::filesystem_error& e) {
     try {
       FlushWritten(fs, written);
@@ -132,7 +132,7 @@ void ConvertBatchFolder(const FolderView& dir, FileListing& files,
     ReportFailure(e, host,
                   reports.empty()
                       ? std::string()
-                      : BatchDetails(reports, "Converted before the error:"));
+                      : reports.Text("Converted before the error:"));
   }
 }
 

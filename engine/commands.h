@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/conversionhost.h"
+#include "engine/details.h"
 #include "engine/filesystem.h"
 #include "engine/projectconvert.h"
 #include "engine/tables.h"
@@ -83,12 +84,12 @@ bool IsProjectFileName(const std::string& f);
 // its own folder, a form that projects share converted once (written
 // records them). Returns how many project files it handled. Throws at the
 // first failure, and at once when dir could not be listed. reports, when
-// given, gets the report of each project handled, named by its subfolder
+// given, takes the report of each project handled, named by its subfolder
 // and file name.
-uint64_t ConvertSubfolderProjects(
-    const FolderView& dir, FileListing& files, const Tables& tables,
-    ConversionHost& host, FileSystem& fs, WrittenFiles& written,
-    std::vector<ProjectReport>* reports = nullptr);
+uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
+                                  const Tables& tables, ConversionHost& host,
+                                  FileSystem& fs, WrittenFiles& written,
+                                  BatchReport* reports = nullptr);
 
 // "Done converting N projects."
 std::string DoneText(uint64_t counter);

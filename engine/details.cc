@@ -2,29 +2,6 @@
 
 namespace {
 
-// Collects lines up to the bound, and counts those past it.
-class DetailsText {
- public:
-  void Add(const std::string& line) {
-    if (text_.size() + line.size() + 1 > kDetailsBytes) {
-      ++left_out_;
-      return;
-    }
-    text_ += line;
-    text_ += '\n';
-  }
-  std::string Take() {
-    if (left_out_ > 0) {
-      text_ += "... and " + std::to_string(left_out_) + " more lines\n";
-    }
-    return std::move(text_);
-  }
-
- private:
-  std::string text_;
-  uint64_t left_out_ = 0;
-};
-
 std::string Count(uint64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -118,6 +95,20 @@ std::string Summary(const ProjectReport& report) {
 
 }  // namespace
 
+void DetailsText::Add(const std::string& line) {
+  if (text_.size() + line.size() + 1 > kDetailsBytes) {
+    ++left_out_;
+    return;
+  }
+  text_ += line;
+  text_ += '\n';
+}
+
+std::string DetailsText::Text() const {
+  if (left_out_ == 0) return text_;
+  return text_ + "... and " + std::to_string(left_out_) + " more lines\n";
+}
+
 std::string PlanDetails(const ProjectReport& plan) {
   DetailsText out;
   out.Add("What OK will do:");
@@ -134,7 +125,7 @@ std::string PlanDetails(const ProjectReport& plan) {
       out.Add("    and " + Count(unshown, "more line", "more lines"));
     }
   }
-  return out.Take();
+  return out.Text();
 }
 
 std::string DoneDetails(const ProjectReport& report) {
@@ -147,24 +138,21 @@ std::string DoneDetails(const ProjectReport& report) {
   const uint64_t places = report.PlacesLeft();
   if (places > 0 || Unsearched(report) == 0) out.Add(PlacesHeading(places));
   AddPlaces(report, "", out);
-  return out.Take();
+  return out.Text();
 }
 
-std::string BatchDetails(const std::vector<ProjectReport>& reports,
-                         const std::string& heading) {
-  DetailsText out;
-  out.Add(heading);
-  uint64_t places = 0;
-  uint64_t unsearched = 0;
-  for (const ProjectReport& report : reports) {
-    out.Add(report.name + ": " + Summary(report));
-    places += report.PlacesLeft();
-    unsearched += Unsearched(report);
-  }
-  out.Add("");
-  if (places > 0 || unsearched == 0) out.Add(PlacesHeading(places));
-  for (const ProjectReport& report : reports) {
-    AddPlaces(report, report.name + ": ", out);
-  }
-  return out.Take();
+void BatchReport::Add(const ProjectReport& report) {
+  ++projects_;
+  summaries_.Add(report.name + ": " + Summary(report));
+  places_ += report.PlacesLeft();
+  unsearched_ += Unsearched(report);
+  AddPlaces(report, report.name + ": ", place_lines_);
+}
+
+// Both parts are bounded on their own, so that the places show however many
+// projects come first; the whole stays within twice the bound.
+std::string BatchReport::Text(const std::string& heading) const {
+  std::string text = heading + "\n" + summaries_.Text() + "\n";
+  if (places_ > 0 || unsearched_ == 0) text += PlacesHeading(places_) + "\n";
+  return text + place_lines_.Text();
 }

@@ -1,8 +1,8 @@
 #ifndef ENGINE_DETAILS_H_
 #define ENGINE_DETAILS_H_
 
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "engine/report.h"
 
@@ -16,10 +16,32 @@ std::string PlanDetails(const ProjectReport& plan);
 // The completion box's: what was done, and the places left for the user.
 std::string DoneDetails(const ProjectReport& report);
 
+// Lines up to the bound; those past it are counted, not kept.
+class DetailsText {
+ public:
+  void Add(const std::string& line);
+  std::string Text() const;
+
+ private:
+  std::string text_;
+  uint64_t left_out_ = 0;
+};
+
 // The batch's last box: one line per project, then the places left. The
 // error box of a batch that stopped shows the same for the projects it
-// converted first, after the heading given.
-std::string BatchDetails(const std::vector<ProjectReport>& reports,
-                         const std::string& heading);
+// converted first. Memory stays bounded however many projects it takes.
+class BatchReport {
+ public:
+  void Add(const ProjectReport& report);
+  bool empty() const { return projects_ == 0; }
+  std::string Text(const std::string& heading) const;
+
+ private:
+  uint64_t projects_ = 0;
+  uint64_t places_ = 0;
+  uint64_t unsearched_ = 0;
+  DetailsText summaries_;
+  DetailsText place_lines_;
+};
 
 #endif  // ENGINE_DETAILS_H_

@@ -26,7 +26,7 @@ class PlaceScan {
     while (!chunk.empty()) {
       if (after_cr_ && chunk.front() == '\n') chunk.remove_prefix(1);
       after_cr_ = false;
-      const size_t end = chunk.find_first_of("\r\n");
+      const size_t end = FindLineEnd(chunk);
       if (end == std::string_view::npos) {
         line_.append(chunk);
         return;
@@ -67,7 +67,7 @@ class PlaceScan {
 std::vector<std::string> OtherEntries(std::string_view project_text) {
   std::vector<std::string> files;
   while (!project_text.empty()) {
-    const size_t end = project_text.find_first_of("\r\n");
+    const size_t end = FindLineEnd(project_text);
     const std::string_view line = project_text.substr(0, end);
     project_text.remove_prefix(
         end == std::string_view::npos ? project_text.size() : end + 1);

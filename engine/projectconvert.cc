@@ -124,7 +124,7 @@ FileReport FileNamed(const std::string& name,
 
 // The next line of text, ended by a CR, an LF or both, and the rest after it.
 std::string_view NextLine(std::string_view& text) {
-  const size_t end = text.find_first_of("\r\n");
+  const size_t end = FindLineEnd(text);
   const std::string_view line = text.substr(0, end);
   if (end == std::string_view::npos) {
     text = std::string_view();

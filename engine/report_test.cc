@@ -241,9 +241,10 @@ TEST(Details, AreBounded) {
   EXPECT_EQ("...", shown.substr(0, 3));
   EXPECT_NE(std::string::npos, shown.find("Tabulon80.Grid"));
 
-  std::vector<ProjectReport> batch(5000, report);
-  const std::string details = BatchDetails(batch, "Projects:");
-  EXPECT_LE(details.size(), kDetailsBytes + 100);
+  BatchReport batch;
+  for (int i = 0; i < 5000; ++i) batch.Add(report);
+  const std::string details = batch.Text("Projects:");
+  EXPECT_LE(details.size(), 2 * kDetailsBytes + 100);
   EXPECT_NE(std::string::npos, details.find(" more lines\n"));
   EXPECT_EQ(std::string::npos, details.find('\0'));
 }

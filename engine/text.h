@@ -32,6 +32,9 @@ bool LessIgnoreCase(std::string_view a, std::string_view b);
 // has letters only.
 size_t AnchorOf(std::string_view find);
 
+// Offset of the first CR or LF of s, or npos.
+size_t FindLineEnd(std::string_view s);
+
 // s without leading and trailing spaces; tabs are kept.
 std::string_view TrimSpaces(std::string_view s);
 

@@ -5,7 +5,7 @@
 
 uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
                       ConversionHost& host, FileSystem& fs,
-                      std::vector<ProjectReport>* reports) {
+                      BatchReport* reports) {
   const FolderView dir = OpenFolder(fs, folder);
   FileNames files(fs);
   WrittenFiles written;

@@ -3,11 +3,10 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "engine/conversionhost.h"
+#include "engine/details.h"
 #include "engine/filesystem.h"
-#include "engine/report.h"
 #include "engine/tables.h"
 
 // The window's batch command without the window: folder opened as the
@@ -16,6 +15,6 @@
 // folder cannot be listed. reports, when given, gets each project's report.
 uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
                       ConversionHost& host, FileSystem& fs,
-                      std::vector<ProjectReport>* reports = nullptr);
+                      BatchReport* reports = nullptr);
 
 #endif  // ENGINE_TESTKIT_BATCHDRIVER_H_
