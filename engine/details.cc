@@ -86,7 +86,10 @@ std::string Summary(const ProjectReport& report) {
       "converted, " +
       Count(report.Count(FileAction::kRewrite), "file rewritten",
             "files rewritten") +
-      ", " + std::to_string(report.Count(FileAction::kAlreadyConverted)) +
+      ", " +
+      // As the progress list says of a file an earlier project converted.
+      std::to_string(report.Count(FileAction::kAlreadyConverted) +
+                     report.Count(FileAction::kRepeat)) +
       " already converted";
   const uint64_t places = report.PlacesLeft();
   if (places > 0) line += ", " + Count(places, "place left", "places left");
