@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 void ThrowFileError(const char* operation, const std::string& path, int err) {
@@ -86,4 +87,15 @@ std::string ReadWholeFile(FileSystem& fs, const std::string& path) {
   }
   in.Close();
   return text;
+}
+
+void ReadChunks(FileSystem& fs, const std::string& path,
+                const std::function<void(std::string_view chunk)>& take) {
+  constexpr size_t kChunk = 1 << 16;
+  InputFile in(fs, path);
+  const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
+  while (const size_t got = in.Read(buf.get(), kChunk)) {
+    take(std::string_view(buf.get(), got));
+  }
+  in.Close();
 }

@@ -2,6 +2,7 @@
 #define ENGINE_FILES_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -53,5 +54,10 @@ class OutputFile {
 
 FileSystem::Status StatFile(FileSystem& fs, const std::string& path);
 std::string ReadWholeFile(FileSystem& fs, const std::string& path);
+
+// Hands the bytes of the file at path to take, chunk by chunk, in bounded
+// memory.
+void ReadChunks(FileSystem& fs, const std::string& path,
+                const std::function<void(std::string_view chunk)>& take);
 
 #endif  // ENGINE_FILES_H_

@@ -165,12 +165,7 @@ namespace {
 constexpr size_t kReadChunk = 1 << 16;
 
 void ScanFile(FileSystem& fs, const std::string& path, TextScan& scan) {
-  InputFile in(fs, path);
-  const auto buf = std::make_unique_for_overwrite<char[]>(kReadChunk);
-  while (const size_t got = in.Read(buf.get(), kReadChunk)) {
-    scan.Feed(std::string_view(buf.get(), got));
-  }
-  in.Close();
+  ReadChunks(fs, path, [&](std::string_view chunk) { scan.Feed(chunk); });
 }
 
 void ConvertStream(FileSystem& fs, const std::string& path, LineEnds ends,

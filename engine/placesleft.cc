@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 #include "engine/files.h"
 #include "engine/listedname.h"
@@ -13,7 +12,6 @@ namespace {
 
 constexpr const char* kOtherKeys[] = {
     "Module=", "Class=", "PropertyPage=", "UserDocument=", "Designer="};
-constexpr size_t kReadChunk = 1 << 16;
 
 // Splits bytes fed in chunks into lines, a CR LF split between chunks
 // included, and hands each line to the finder.
@@ -67,10 +65,7 @@ class PlaceScan {
 std::vector<std::string> OtherEntries(std::string_view project_text) {
   std::vector<std::string> files;
   while (!project_text.empty()) {
-    const size_t end = FindLineEnd(project_text);
-    const std::string_view line = project_text.substr(0, end);
-    project_text.remove_prefix(
-        end == std::string_view::npos ? project_text.size() : end + 1);
+    const std::string_view line = TakeLine(project_text);
     for (const char* key : kOtherKeys) {
       if (!StartsWithIgnoreCase(line, key)) continue;
       std::string_view value = line.substr(std::strlen(key));
@@ -100,13 +95,8 @@ FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
     if (StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
       ThrowFileError("open", path, ENOENT);
     }
-    InputFile in(fs, path);
     PlaceScan scan(finder, report);
-    const auto buf = std::make_unique_for_overwrite<char[]>(kReadChunk);
-    while (const size_t got = in.Read(buf.get(), kReadChunk)) {
-      scan.Feed(std::string_view(buf.get(), got));
-    }
-    in.Close();
+    ReadChunks(fs, path, [&](std::string_view chunk) { scan.Feed(chunk); });
     scan.Finish();
   } catch (const std::filesystem::filesystem_error& e) {
     report.action = FileAction::kUnreadable;

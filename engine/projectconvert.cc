@@ -122,28 +122,14 @@ FileReport FileNamed(const std::string& name,
   return file;
 }
 
-// The next line of text, ended by a CR, an LF or both, and the rest after it.
-std::string_view NextLine(std::string_view& text) {
-  const size_t end = FindLineEnd(text);
-  const std::string_view line = text.substr(0, end);
-  if (end == std::string_view::npos) {
-    text = std::string_view();
-  } else {
-    const bool crlf =
-        text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-    text.remove_prefix(end + (crlf ? 2 : 1));
-  }
-  return line;
-}
-
 // What the project table changed in the project text: its rows hold no line
 // end, so the lines of before and after pair up one to one.
 void WatchProjectText(std::string_view before, std::string_view after,
                       bool samples, FileReport& report) {
   LineWatch watch(report, samples, nullptr);
   while (!before.empty() || !after.empty()) {
-    const std::string_view was = NextLine(before);
-    const std::string_view now = NextLine(after);
+    const std::string_view was = TakeLine(before);
+    const std::string_view now = TakeLine(after);
     watch.Read(was);
     watch.Wrote(now, was != now, true);
   }

@@ -155,3 +155,16 @@ size_t FindLineEnd(std::string_view s) {
   if (cr != nullptr) return static_cast<size_t>(cr - begin);
   return lf == nullptr ? std::string_view::npos : before_lf;
 }
+
+std::string_view TakeLine(std::string_view& text) {
+  const size_t end = FindLineEnd(text);
+  const std::string_view line = text.substr(0, end);
+  if (end == std::string_view::npos) {
+    text = std::string_view();
+  } else {
+    const bool crlf =
+        text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    text.remove_prefix(end + (crlf ? 2 : 1));
+  }
+  return line;
+}

@@ -35,6 +35,10 @@ size_t AnchorOf(std::string_view find);
 // Offset of the first CR or LF of s, or npos.
 size_t FindLineEnd(std::string_view s);
 
+// The first line of text, which loses it and its end: a CR, an LF or both,
+// as an editor counts lines whatever a file's line ends.
+std::string_view TakeLine(std::string_view& text);
+
 // s without leading and trailing spaces; tabs are kept.
 std::string_view TrimSpaces(std::string_view s);
 
