@@ -27,22 +27,15 @@ std::string Planned(const FileReport& f) {
   return "left as it is";
 }
 
+// What was done differs from the plan's words only where a file changed or
+// could have.
 std::string Done(const FileReport& f) {
-  switch (f.action) {
-    case FileAction::kRewrite:
-      return "rewritten, " +
-             Count(f.changed_lines, "line changed", "lines changed");
-    case FileAction::kAlreadyConverted:
-      return "already converted";
-    case FileAction::kRepeat:
-      return "listed again, converted once";
-    case FileAction::kMissing:
-      return "missing";
-    case FileAction::kRead:
-    case FileAction::kUnreadable:
-      break;
+  if (f.action == FileAction::kRewrite) {
+    return "rewritten, " +
+           Count(f.changed_lines, "line changed", "lines changed");
   }
-  return "left as it is";
+  if (f.action == FileAction::kAlreadyConverted) return "already converted";
+  return Planned(f);
 }
 
 // A listed file, or one of the files only read for the places left.
