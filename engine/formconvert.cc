@@ -296,10 +296,10 @@ FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
   return plan;
 }
 
-FileSystem::Status RewriteForm(const std::string& path, const FormPlan& plan,
-                               const Tables& tables, FileSystem& fs,
-                               FileReport* report, const Version8Finder* left) {
-  const ReplacementNames names = NamesOf(fs, path);
+FileSystem::Status RewriteForm(const ReplacementNames& names,
+                               const FormPlan& plan, const Tables& tables,
+                               FileSystem& fs, FileReport* report,
+                               const Version8Finder* left) {
   // The original is read under its own name while the new file is written:
   // it keeps that name until the new file is complete.
   return Replace(fs, names, [&](OutputFile& target) {
@@ -321,7 +321,8 @@ FormOutcome ConvertFormAt(const std::string& path, const Tables& tables,
                           FileSystem& fs) {
   const FormPlan plan = PlanForm(path, tables, fs);
   if (!plan.convert) return FormOutcome::kAlreadyConverted;
-  CheckReplaceable(fs, NamesOf(fs, path));
-  RewriteForm(path, plan, tables, fs);
+  ReplacementNames names = NamesOf(fs, path);
+  CheckReplaceable(fs, names);
+  RewriteForm(names, plan, tables, fs);
   return FormOutcome::kConverted;
 }

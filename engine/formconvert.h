@@ -5,6 +5,7 @@
 
 #include "engine/filesystem.h"
 #include "engine/lines.h"
+#include "engine/replacement.h"
 #include "engine/report.h"
 #include "engine/tables.h"
 
@@ -44,12 +45,13 @@ struct FormPlan {
 FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
                   FileReport* changes = nullptr);
 
-// Backs up the file at path and replaces it with its conversion, as planned.
-// Returns the new file's status. With report, it counts the lines changed and,
-// with left, notes the lines outside the blocks that still name version 8.
-FileSystem::Status RewriteForm(const std::string& path, const FormPlan& plan,
-                               const Tables& tables, FileSystem& fs,
-                               FileReport* report = nullptr,
+// Backs up the file names.listed reaches and replaces it with its
+// conversion, as planned and checked. Returns the new file's status. With
+// report, it counts the lines changed and, with left, notes the lines outside
+// the blocks that still name version 8.
+FileSystem::Status RewriteForm(const ReplacementNames& names,
+                               const FormPlan& plan, const Tables& tables,
+                               FileSystem& fs, FileReport* report = nullptr,
                                const Version8Finder* left = nullptr);
 
 // Converts the file that a project in folder pth lists as fn (backslashes

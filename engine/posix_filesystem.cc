@@ -41,7 +41,7 @@ bool Unkept(int err) { return err == ENOTSUP || err == EPERM; }
 
 int CopyAttributes(const std::string& from, int fd) {
   ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
-  if (size < 0) return Unkept(errno) ? 0 : errno;
+  if (size <= 0) return size == 0 || Unkept(errno) ? 0 : errno;
   std::string names(static_cast<size_t>(size), '\0');
   size = ::listxattr(from.c_str(), names.data(), names.size());
   if (size < 0) return Unkept(errno) ? 0 : errno;
@@ -133,17 +133,18 @@ class PosixFileSystem : public FileSystem {
 
   int MayReplace(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
+    // Only a folder with the sticky bit refuses, and never to root.
+    const uid_t me = ::geteuid();
+    if (me == 0) return 0;
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0               ? "/"
                                             : path.substr(0, slash);
     struct stat file, dir;
-    if (::lstat(path.c_str(), &file) != 0) return errno == ENOENT ? 0 : errno;
     if (::stat(folder.c_str(), &dir) != 0) return errno;
-    const uid_t me = ::geteuid();
-    const bool refused = (dir.st_mode & S_ISVTX) != 0 && me != 0 &&
-                         file.st_uid != me && dir.st_uid != me;
-    return refused ? EPERM : 0;
+    if ((dir.st_mode & S_ISVTX) == 0 || dir.st_uid == me) return 0;
+    if (::lstat(path.c_str(), &file) != 0) return errno == ENOENT ? 0 : errno;
+    return file.st_uid != me ? EPERM : 0;
   }
 
   int ResolveLinks(const std::string& path, std::string* target) override {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 
 #include "engine/details.h"
 #include "engine/files.h"
@@ -65,17 +66,42 @@ bool Known(const FileSystem::Status& status) {
   return status.device != 0 || status.inode != 0;
 }
 
-std::string CanonicalName(FileSystem& fs, const std::string& path) {
-  std::string canonical;
-  if (int err = fs.ResolveLinks(path, &canonical)) {
-    ThrowFileError("open", path, err);
+// The names files have once every link is followed: two names that reach
+// one path are one file. Most listed files are no links and share a few
+// folders, so a folder is resolved once and the file's own name is added.
+class CanonicalNames {
+ public:
+  explicit CanonicalNames(FileSystem& fs) : fs_(fs) {}
+
+  // names describe the regular file at names.listed.
+  std::string Of(const ReplacementNames& names) {
+    if (names.target != names.listed) return Resolved(names.target);
+    const auto [folder, name] = SplitPath(names.listed);
+    auto known = folders_.find(folder);
+    if (known == folders_.end()) {
+      known = folders_.emplace(folder, Resolved(folder.empty() ? "." : folder))
+                  .first;
+    }
+    return JoinPath(known->second, name);
   }
-  return canonical;
-}
+
+ private:
+  std::string Resolved(const std::string& path) {
+    std::string resolved;
+    if (int err = fs_.ResolveLinks(path, &resolved)) {
+      ThrowFileError("open", path, err);
+    }
+    return resolved;
+  }
+
+  FileSystem& fs_;
+  std::map<std::string, std::string> folders_;
+};
 
 // One listed file as the check before writing found it.
 struct ListedFile {
   std::string path;  // where the listed name resolved
+  ReplacementNames names;
   bool repeat = false;
   FormPlan plan;
 };
@@ -136,9 +162,9 @@ void WatchProjectText(std::string_view before, std::string_view after,
 }
 
 // What OK will do to one listed file, found by reading alone.
-void PlanFile(const std::string& folder, std::set<std::string>& reached,
-              const WrittenFiles& written, const Tables& tables, FileSystem& fs,
-              FileReport& file) {
+void PlanFile(const std::string& folder, CanonicalNames& canonical,
+              std::set<std::string>& reached, const WrittenFiles& written,
+              const Tables& tables, FileSystem& fs, FileReport& file) {
   std::string path;
   try {
     path = ResolveListedName(folder, file.name, fs);
@@ -150,7 +176,7 @@ void PlanFile(const std::string& folder, std::set<std::string>& reached,
     return;
   }
   const FileSystem::Status status = CheckListed(fs, path);
-  const bool again = !reached.insert(CanonicalName(fs, path)).second;
+  const bool again = !reached.insert(canonical.Of(NamesOf(fs, path))).second;
   if (again || (Known(status) && written.files.count(IdOf(status)))) {
     file.action = FileAction::kRepeat;
   } else if (!PlanForm(path, tables, fs, &file).convert) {
@@ -162,13 +188,14 @@ void PlanFile(const std::string& folder, std::set<std::string>& reached,
 // reason: the check after OK is what stops the project for them.
 void PlanListed(const std::string& folder,
                 const std::vector<std::string>& names,
-                std::set<std::string> reached, const WrittenFiles& written,
-                const Tables& tables, FileSystem& fs, ProjectReport& plan) {
+                CanonicalNames& canonical, std::set<std::string> reached,
+                const WrittenFiles& written, const Tables& tables,
+                FileSystem& fs, ProjectReport& plan) {
   for (const std::string& fn : names) {
     FileReport& file = plan.files.emplace_back();
     file.name = fn;
     try {
-      PlanFile(folder, reached, written, tables, fs, file);
+      PlanFile(folder, canonical, reached, written, tables, fs, file);
     } catch (const std::filesystem::filesystem_error& e) {
       file.action = FileAction::kUnreadable;
       file.why = e.code().message();
@@ -220,13 +247,14 @@ void ConvertChecked(const std::string& pth, bool interactive,
   ApplyTable(text, tables.ProjTable);
   const std::vector<std::string> names = ListedFiles(text);
   if (report != nullptr) report->files.push_back(FileNamed(name));
+  CanonicalNames canonical(fs);
   std::string plan;
   if (interactive) {
     ProjectReport planned;
     planned.files.push_back(FileNamed(name));
     WatchProjectText(original, text, true, planned.files.back());
-    PlanListed(folder, names, {CanonicalName(fs, pth)}, written, tables, fs,
-               planned);
+    PlanListed(folder, names, canonical, {canonical.Of(NamesOf(fs, pth))},
+               written, tables, fs, planned);
     plan = PlanDetails(planned);
   }
   if (interactive &&
@@ -247,23 +275,24 @@ void ConvertChecked(const std::string& pth, bool interactive,
   // must be writable, so a read-only form already converted, or one a team
   // converted once for everybody, lets its project through.
   CheckListed(fs, pth);
-  const ReplacementNames project = NamesOf(fs, pth);
+  ReplacementNames project = NamesOf(fs, pth);
   CheckReplaceable(fs, project);
   // A name reached a second time in this project (listed twice, spelt
   // otherwise, through a link, the project file itself) is the same file
   // path once every link is followed; a file an earlier project of the batch
   // wrote or left alone is known by its identity.
-  std::set<std::string> reached = {CanonicalName(fs, pth)};
+  std::set<std::string> reached = {canonical.Of(project)};
   std::vector<ListedFile> files;
   for (const std::string& fn : names) {
     ListedFile& file = files.emplace_back();
     file.path = ResolveListedName(folder, fn, fs);
     const FileSystem::Status status = CheckListed(fs, file.path);
-    const bool again = !reached.insert(CanonicalName(fs, file.path)).second;
+    file.names = NamesOf(fs, file.path);
+    const bool again = !reached.insert(canonical.Of(file.names)).second;
     file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
     if (file.repeat) continue;
     file.plan = PlanForm(file.path, tables, fs);
-    if (file.plan.convert) CheckReplaceable(fs, NamesOf(fs, file.path));
+    if (file.plan.convert) CheckReplaceable(fs, file.names);
   }
 
   const Version8Finder libraries = Version8Finder::Libraries(tables);
@@ -281,7 +310,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
       const ListedFile& file = files[k - 1];
       if (!file.repeat && file.plan.convert) {
         Record(written, file.path,
-               RewriteForm(file.path, file.plan, tables, fs,
+               RewriteForm(file.names, file.plan, tables, fs,
                            left != nullptr ? &done : nullptr, left));
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {

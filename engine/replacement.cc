@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "engine/files.h"
@@ -30,16 +31,19 @@ FileSystem::Status StatName(FileSystem& fs, const std::string& path) {
 // A temporary name holds nothing or what a killed run left there, a regular
 // file; anything else was put there by someone else and is not ours to
 // remove.
-void CheckTempName(FileSystem& fs, const std::string& path) {
+// Returns whether something is there.
+bool CheckTempName(FileSystem& fs, const std::string& path) {
   const Kind kind = StatName(fs, path).kind;
-  if (kind == Kind::kMissing) return;
+  if (kind == Kind::kMissing) return false;
   if (kind == Kind::kDirectory) ThrowFileError("open", path, EISDIR);
   if (kind != Kind::kRegular) ThrowFileError("open", path, EEXIST);
   if (int err = fs.MayReplace(path)) ThrowFileError("remove", path, err);
+  return true;
 }
 
+// What a killed run left under a temporary name.
 void RemoveLeftover(FileSystem& fs, const std::string& path) {
-  CheckTempName(fs, path);
+  if (!CheckTempName(fs, path)) return;
   if (int err = fs.Remove(path); err != 0 && err != ENOENT) {
     ThrowFileError("remove", path, err);
   }
@@ -72,10 +76,12 @@ constexpr size_t kCopyBuffer = 1 << 16;
 // copy's bytes and its name must be on disk before the original goes.
 void CopyDurably(FileSystem& fs, const ReplacementNames& names,
                  unsigned permissions) {
-  TempName temp(fs, names.backup_temp);
+  std::optional<TempName> temp;
   {
     InputFile in(fs, names.target);
     OutputFile out(fs, names.backup_temp, permissions);
+    // Ours only once created: a name someone else took is left alone.
+    temp.emplace(fs, names.backup_temp);
     const auto buf = std::make_unique_for_overwrite<char[]>(kCopyBuffer);
     while (const size_t got = in.Read(buf.get(), kCopyBuffer)) {
       out.Write(std::string_view(buf.get(), got));
@@ -84,7 +90,7 @@ void CopyDurably(FileSystem& fs, const ReplacementNames& names,
     out.Close();
     in.Close();
   }
-  temp.RenameTo(names.backup);
+  temp->RenameTo(names.backup);
   const std::string folder = FolderOf(names.backup);
   if (int err = fs.SyncDir(folder)) ThrowFileError("flush", folder, err);
 }
@@ -95,6 +101,17 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
   // the listed name left the original under both names: that is the backup.
   const FileSystem::Status backup = StatName(fs, names.backup);
   if (backup.kind == Kind::kRegular && SameFile(backup, original)) return;
+  // Without an older backup to replace, the second name goes straight where
+  // it belongs: a link, like a rename, either makes the name whole or not
+  // at all. A backup that appeared meanwhile is replaced as an older one.
+  if (backup.kind == Kind::kMissing) {
+    const int err = fs.Link(names.target, names.backup);
+    if (err == 0) return;
+    if (err != EEXIST) {
+      CopyDurably(fs, names, original.permissions);
+      return;
+    }
+  }
   if (fs.Link(names.target, names.backup_temp) == 0) {
     TempName temp(fs, names.backup_temp);
     temp.RenameTo(names.backup);
@@ -122,7 +139,7 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed) {
   return names;
 }
 
-void CheckReplaceable(FileSystem& fs, const ReplacementNames& names) {
+void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
   const FileSystem::Status target = StatFile(fs, names.target);
   // The file's own mark counts whoever runs the program: root passes every
   // access check, yet a read-only form in a working copy is not to be
@@ -133,10 +150,13 @@ void CheckReplaceable(FileSystem& fs, const ReplacementNames& names) {
   if (int err = fs.Access(names.target, true)) {
     ThrowFileError("open", names.listed, err);
   }
-  for (const std::string& folder :
-       {FolderOf(names.listed), FolderOf(names.target)}) {
+  const auto check_folder = [&fs](const std::string& folder) {
     if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
-  }
+  };
+  const std::string listed_folder = FolderOf(names.listed);
+  const std::string target_folder = FolderOf(names.target);
+  check_folder(listed_folder);
+  if (target_folder != listed_folder) check_folder(target_folder);
   if (int err = fs.MayReplace(names.target)) {
     ThrowFileError("rename", names.listed, err);
   }
@@ -160,23 +180,29 @@ void CheckReplaceable(FileSystem& fs, const ReplacementNames& names) {
       ThrowFileError("rename", names.backup, err);
     }
   }
-  CheckTempName(fs, names.backup_temp);
-  CheckTempName(fs, names.new_temp);
+  const bool backup_temp_taken = CheckTempName(fs, names.backup_temp);
+  const bool new_temp_taken = CheckTempName(fs, names.new_temp);
+  names.leftovers = backup_temp_taken || new_temp_taken;
 }
 
 FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
                            const std::function<void(OutputFile&)>& write) {
-  RemoveLeftover(fs, names.new_temp);
-  RemoveLeftover(fs, names.backup_temp);
+  // Anything that took a temporary name since the check is not ours: the
+  // new file's creation and the backup's link refuse a name that is taken.
+  if (names.leftovers) {
+    RemoveLeftover(fs, names.new_temp);
+    RemoveLeftover(fs, names.backup_temp);
+  }
   const FileSystem::Status original = StatFile(fs, names.target);
-  TempName fresh(fs, names.new_temp);
+  std::optional<TempName> fresh;
   {
     OutputFile out(fs, names.new_temp, original.permissions);
+    fresh.emplace(fs, names.new_temp);
     out.TakeMetadataOf(names.target);
     write(out);
     out.Close();
   }
   BackUp(fs, names, original);
-  fresh.RenameTo(names.target);
+  fresh->RenameTo(names.target);
   return StatFile(fs, names.target);
 }

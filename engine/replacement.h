@@ -20,6 +20,9 @@ struct ReplacementNames {
   std::string backup;       // listed + ".bak"
   std::string backup_temp;  // the backup's name until it is complete
   std::string new_temp;     // the new file's name until it is complete
+  // Whether a killed run may have left files under the temporary names:
+  // so until the check before writing finds both free.
+  bool leftovers = true;
 };
 
 // The suffixes of the temporary names, recognisable as this program's. None
@@ -34,8 +37,8 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed);
 // replacement of names.listed half way: a file marked read-only or that we
 // may not write, a folder we may not add names to, a name we may not replace
 // (a sticky folder), a folder or a link where a temporary name or the backup
-// goes.
-void CheckReplaceable(FileSystem& fs, const ReplacementNames& names);
+// goes. Notes in names whether leftovers of a killed run are in the way.
+void CheckReplaceable(FileSystem& fs, ReplacementNames& names);
 
 // Backs up names.target under names.backup and replaces it with what write
 // puts into the new file. Returns the new file's status.

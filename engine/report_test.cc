@@ -159,7 +159,8 @@ TEST(FormChanges, CountsTheLinesThatDiffer) {
               planned.samples.size())
         << c.what;
     FileReport done;
-    RewriteForm(dir / "f.frm", plan, kTables, DefaultFileSystem(), &done);
+    RewriteForm(NamesOf(DefaultFileSystem(), dir / "f.frm"), plan, kTables,
+                DefaultFileSystem(), &done);
     EXPECT_EQ(c.changed, done.changed_lines) << c.what;
     // The plain count, line by line, of what was written against the backup.
     std::vector<std::string> was, now;
