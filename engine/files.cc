@@ -6,8 +6,33 @@
 #include <system_error>
 
 void ThrowFileError(const char* operation, const std::string& path, int err) {
-  throw std::filesystem::filesystem_error(
-      operation, std::filesystem::path(path), SystemError(err));
+  ThrowFileError(operation, path, SystemError(err));
+}
+
+void ThrowFileError(const char* operation, const std::string& path,
+                    std::error_code err) {
+  throw std::filesystem::filesystem_error(operation,
+                                          std::filesystem::path(path), err);
+}
+
+namespace {
+
+class ConversionErrors : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "conversion"; }
+  std::string message(int) const override {
+    return "The file holds no text, only what an interrupted write can "
+           "leave; its original is in its .bak file. Restore it from there, "
+           "then convert again";
+  }
+};
+
+}  // namespace
+
+std::error_code BlankFileError() {
+  static const ConversionErrors category;
+  return std::error_code(static_cast<int>(std::errc::no_message_available),
+                         category);
 }
 
 InputFile::InputFile(FileSystem& fs, const std::string& path)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "engine/filesystem.h"
 
@@ -12,6 +13,13 @@
 // number, its text and the path involved.
 [[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
                                  int err);
+[[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
+                                 std::error_code err);
+
+// A listed file that holds nothing but zero bytes while another file is its
+// backup: what a power cut leaves of a file just written, whose original is
+// in that backup. Converting it would put it in the backup's place.
+std::error_code BlankFileError();
 
 // An open input file. Reading past the end returns 0.
 class InputFile {

@@ -279,6 +279,17 @@ bool IsConversionOfBackup(const std::string& path, const Tables& tables,
   return same.AtEnd();
 }
 
+// A file left blank by a power cut after its conversion was renamed into
+// place, before its bytes reached the disk: converting it again would make
+// the blank file the backup, and the original would be gone.
+void RefuseBlankOverBackup(const std::string& path, FileSystem& fs) {
+  const FileSystem::Status backup = StatFile(fs, path + kBackupSuffix);
+  if (backup.kind == FileSystem::Kind::kMissing) return;
+  const FileSystem::Status file = StatFile(fs, path);
+  if (backup.device == file.device && backup.inode == file.inode) return;
+  ThrowFileError("convert", path, BlankFileError());
+}
+
 }  // namespace
 
 FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
@@ -293,6 +304,7 @@ FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
   plan.ends = LineEndsOf(scan.has_cr(), scan.has_lf());
   plan.convert = !AlreadyConverted(scan, tables) &&
                  !IsConversionOfBackup(path, tables, fs);
+  if (plan.convert && scan.blank()) RefuseBlankOverBackup(path, fs);
   return plan;
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "engine/files.h"
 #include "engine/testkit/testing.h"
 
 namespace {
@@ -208,6 +209,30 @@ TEST_F(ConvertProjectTest, FileThatIsItsOwnBackupStopsBeforeAnything) {
     EXPECT_EQ(before, dir.Snapshot());
     std::filesystem::remove(dir / name);
     std::filesystem::rename(dir / (name + ".bak"), dir / name);
+  }
+}
+
+// After a power cut a file just renamed into place can hold nothing, while
+// its original is safe in its backup: a second run must not make the blank
+// file the backup. Without a backup a blank file is converted as any other.
+TEST_F(ConvertProjectTest, BlankFileBesideItsBackupStopsBeforeAnything) {
+  for (const std::string& blank : {std::string(), std::string(4096, '\0')}) {
+    SetUp();
+    dir.Write("Demo/Forms/frmOrders.frm", blank);
+    std::filesystem::remove(dir / "Demo/Forms/frmOrders.frm.bak");
+    EXPECT_EQ(0, ErrorOf(false)) << blank.size();
+    SetUp();
+    dir.Write("Demo/Forms/frmOrders.frm", blank);
+    dir.Write("Demo/Forms/frmOrders.frm.bak", kForm);
+    const auto before = dir.Snapshot();
+    try {
+      Convert(false);
+      FAIL() << "no error for " << blank.size() << " bytes";
+    } catch (const std::filesystem::filesystem_error& e) {
+      EXPECT_EQ(BlankFileError(), e.code());
+      EXPECT_EQ(dir / "Demo/Forms/frmOrders.frm", e.path1().string());
+    }
+    EXPECT_EQ(before, dir.Snapshot());
   }
 }
 
