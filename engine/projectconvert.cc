@@ -68,14 +68,17 @@ bool Known(const FileSystem::Status& status) {
 
 // The names files have once every link is followed: two names that reach
 // one path are one file. Most listed files are no links and share a few
-// folders, so a folder is resolved once and the file's own name is added.
+// folders, so a folder is resolved once and the file's own name is added,
+// where that name is spelt as on disk.
 class CanonicalNames {
  public:
   explicit CanonicalNames(FileSystem& fs) : fs_(fs) {}
 
   // names describe the regular file at names.listed.
   std::string Of(const ReplacementNames& names) {
-    if (names.target != names.listed) return Resolved(names.target);
+    if (!kResolvedNamesAsOnDisk || names.target != names.listed) {
+      return Resolved(names.target);
+    }
     const auto [folder, name] = SplitPath(names.listed);
     auto known = folders_.find(folder);
     if (known == folders_.end()) {
