@@ -21,15 +21,15 @@ class ConversionErrors : public std::error_category {
  public:
   const char* name() const noexcept override { return "conversion"; }
   std::string message(int) const override {
-    return "The file holds no text, only what an interrupted write can "
-           "leave; its original is in its .bak file. Restore it from there, "
-           "then convert again";
+    return "The file holds only part of its conversion, as an interrupted "
+           "write can leave it; its original is in its .bak file. Restore it "
+           "from there, then convert again";
   }
 };
 
 }  // namespace
 
-std::error_code BlankFileError() {
+std::error_code CutFileError() {
   static const ConversionErrors category;
   return std::error_code(static_cast<int>(std::errc::no_message_available),
                          category);

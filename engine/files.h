@@ -16,10 +16,10 @@
 [[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
                                  std::error_code err);
 
-// A listed file that holds nothing but zero bytes while another file is its
-// backup: what a power cut leaves of a file just written, whose original is
-// in that backup. Converting it would put it in the backup's place.
-std::error_code BlankFileError();
+// A listed file that holds part of the conversion of its backup, zero bytes
+// where the rest should be or nothing at all: what a power cut leaves of a
+// file just written, whose original is in that backup.
+std::error_code CutFileError();
 
 // An open input file. Reading past the end returns 0.
 class InputFile {

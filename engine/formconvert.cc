@@ -1,6 +1,7 @@
 #include "engine/formconvert.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -222,33 +223,75 @@ void ScanAndWatch(FileSystem& fs, const std::string& path, const Tables& tables,
   ConvertStream(fs, path, ends, tables, discard, &watch);
 }
 
-// Compares a stream of bytes with a file's, and stops the stream at the
-// first difference.
-class SameBytes {
- public:
-  struct Differs {};
+// How a file's bytes stand to a stream of bytes that should be its own.
+enum class Likeness {
+  kSame,
+  // Shorter by whole pages, or with zero bytes where the stream has others,
+  // and otherwise the same: what a power cut leaves of a file whose bytes
+  // had not all reached the disk.
+  kCut,
+  kOther,
+};
 
-  SameBytes(FileSystem& fs, const std::string& path)
+// Compares a stream of bytes with a file's, and stops the stream as soon as
+// the answer is known.
+class FileLikeness {
+ public:
+  struct Known {};  // thrown to stop the stream
+
+  FileLikeness(FileSystem& fs, const std::string& path)
       : file_(fs, path),
         buf_(std::make_unique_for_overwrite<char[]>(kReadChunk)) {}
 
   void Compare(std::string_view bytes) {
     while (!bytes.empty()) {
-      if (pos_ == len_ && !Fill()) throw Differs{};
+      if (pos_ == len_ && !Fill()) {
+        // The file ends first. Written bytes reach the disk a page at a
+        // time, while a file someone shortened ends where they chose.
+        if (size_ % kPage == 0) likeness_ = Likeness::kCut;
+        if (likeness_ != Likeness::kCut) likeness_ = Likeness::kOther;
+        throw Known{};
+      }
       const size_t n = std::min(bytes.size(), len_ - pos_);
-      if (std::memcmp(bytes.data(), buf_.get() + pos_, n) != 0) {
-        throw Differs{};
+      const char* mine = buf_.get() + pos_;
+      if (std::memcmp(bytes.data(), mine, n) != 0) {
+        for (size_t i = 0; i < n; ++i) {
+          if (mine[i] == bytes[i]) continue;
+          if (mine[i] != '\0') {
+            likeness_ = Likeness::kOther;
+            throw Known{};
+          }
+          likeness_ = Likeness::kCut;
+        }
       }
       pos_ += n;
       bytes.remove_prefix(n);
     }
   }
-  bool AtEnd() { return pos_ == len_ && !Fill(); }
+
+  // Once the stream has ended: bytes of the file beyond it leave it cut
+  // only when they are all zero bytes.
+  Likeness Result() {
+    while (pos_ < len_ || Fill()) {
+      const std::string_view rest(buf_.get() + pos_, len_ - pos_);
+      if (rest.find_first_not_of('\0') != std::string_view::npos) {
+        return Likeness::kOther;
+      }
+      likeness_ = Likeness::kCut;
+      pos_ = len_;
+    }
+    return likeness_;
+  }
+
+  Likeness Stopped() const { return likeness_; }
 
  private:
+  static constexpr size_t kPage = 4096;
+
   bool Fill() {
     len_ = file_.Read(buf_.get(), kReadChunk);
     pos_ = 0;
+    size_ += len_;
     return len_ != 0;
   }
 
@@ -256,38 +299,33 @@ class SameBytes {
   std::unique_ptr<char[]> buf_;
   size_t pos_ = 0;
   size_t len_ = 0;
+  uint64_t size_ = 0;  // of the file, as far as read
+  Likeness likeness_ = Likeness::kSame;
 };
 
-// Whether path holds exactly the conversion of its backup: what a run
-// stopped after converting it leaves.
-bool IsConversionOfBackup(const std::string& path, const Tables& tables,
+// How path stands to the conversion of its backup, when that is another
+// file: the same is what a run stopped after converting it leaves, cut what
+// a power cut after that can leave. kOther without such a backup.
+Likeness LikenessToBackup(const std::string& path, const Tables& tables,
                           FileSystem& fs) {
   const std::string bak = path + kBackupSuffix;
   const FileSystem::Status backup = StatFile(fs, bak);
-  if (backup.kind != FileSystem::Kind::kRegular) return false;
+  if (backup.kind != FileSystem::Kind::kRegular) return Likeness::kOther;
   const FileSystem::Status file = StatFile(fs, path);
-  if (backup.device == file.device && backup.inode == file.inode) return false;
+  if (backup.device == file.device && backup.inode == file.inode) {
+    return Likeness::kOther;
+  }
   TextScan ends_scan({});
   ScanFile(fs, bak, ends_scan);
-  SameBytes same(fs, path);
+  FileLikeness likeness(fs, path);
   try {
     ConvertStream(fs, bak, LineEndsOf(ends_scan.has_cr(), ends_scan.has_lf()),
-                  tables, [&](std::string_view bytes) { same.Compare(bytes); });
-  } catch (const SameBytes::Differs&) {
-    return false;
+                  tables,
+                  [&](std::string_view bytes) { likeness.Compare(bytes); });
+  } catch (const FileLikeness::Known&) {
+    return likeness.Stopped();
   }
-  return same.AtEnd();
-}
-
-// A file left blank by a power cut after its conversion was renamed into
-// place, before its bytes reached the disk: converting it again would make
-// the blank file the backup, and the original would be gone.
-void RefuseBlankOverBackup(const std::string& path, FileSystem& fs) {
-  const FileSystem::Status backup = StatFile(fs, path + kBackupSuffix);
-  if (backup.kind == FileSystem::Kind::kMissing) return;
-  const FileSystem::Status file = StatFile(fs, path);
-  if (backup.device == file.device && backup.inode == file.inode) return;
-  ThrowFileError("convert", path, BlankFileError());
+  return likeness.Result();
 }
 
 }  // namespace
@@ -302,9 +340,14 @@ FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
   }
   FormPlan plan;
   plan.ends = LineEndsOf(scan.has_cr(), scan.has_lf());
-  plan.convert = !AlreadyConverted(scan, tables) &&
-                 !IsConversionOfBackup(path, tables, fs);
-  if (plan.convert && scan.blank()) RefuseBlankOverBackup(path, fs);
+  // A file cut short after its conversion was renamed into place, before
+  // its bytes reached the disk, may even look converted; converting it
+  // again would make it the backup, and the original would be gone.
+  const Likeness likeness = LikenessToBackup(path, tables, fs);
+  if (likeness == Likeness::kCut) {
+    ThrowFileError("convert", path, CutFileError());
+  }
+  plan.convert = likeness != Likeness::kSame && !AlreadyConverted(scan, tables);
   return plan;
 }
 

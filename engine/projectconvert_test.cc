@@ -212,27 +212,50 @@ TEST_F(ConvertProjectTest, FileThatIsItsOwnBackupStopsBeforeAnything) {
   }
 }
 
-// After a power cut a file just renamed into place can hold nothing, while
-// its original is safe in its backup: a second run must not make the blank
-// file the backup. Without a backup a blank file is converted as any other.
-TEST_F(ConvertProjectTest, BlankFileBesideItsBackupStopsBeforeAnything) {
-  for (const std::string& blank : {std::string(), std::string(4096, '\0')}) {
+// After a power cut a file just renamed into place can hold only part of
+// its bytes, while its original is safe in its backup: a second run must not
+// make the cut file the backup. Without a backup, or shortened by a user
+// rather than cut at a page, a file is taken as it is.
+TEST_F(ConvertProjectTest, FileCutShortBesideItsBackupStopsBeforeAnything) {
+  std::string original = kForm, converted = kFormConverted;
+  for (int i = 0; original.size() < 10000; ++i) {
+    const std::string line = "Dim g" + std::to_string(i) + " As Tabulon80";
+    original += line + ".Grid\r\n";
+    converted += line + "c.Grid\r\n";
+  }
+  std::string holed = converted;
+  holed.replace(4096, 4096, 4096, '\0');
+  const std::string edited = converted.substr(0, converted.size() - 8);
+  struct Case {
+    std::string file;
+    bool backup;
+    bool cut;
+  };
+  const Case cases[] = {
+      {"", true, true},
+      {std::string(4096, '\0'), true, true},
+      {converted.substr(0, 8192), true, true},
+      {holed, true, true},
+      {converted + std::string(100, '\0'), true, true},
+      {edited, true, false},
+      {"", false, false},
+  };
+  for (const Case& c : cases) {
     SetUp();
-    dir.Write("Demo/Forms/frmOrders.frm", blank);
-    std::filesystem::remove(dir / "Demo/Forms/frmOrders.frm.bak");
-    EXPECT_EQ(0, ErrorOf(false)) << blank.size();
-    SetUp();
-    dir.Write("Demo/Forms/frmOrders.frm", blank);
-    dir.Write("Demo/Forms/frmOrders.frm.bak", kForm);
+    dir.Write("Demo/Forms/frmOrders.frm", c.file);
+    const std::string bak = dir / "Demo/Forms/frmOrders.frm.bak";
+    std::filesystem::remove(bak);
+    if (c.backup) dir.Write("Demo/Forms/frmOrders.frm.bak", original);
     const auto before = dir.Snapshot();
     try {
       Convert(false);
-      FAIL() << "no error for " << blank.size() << " bytes";
+      EXPECT_FALSE(c.cut) << "no error for " << c.file.size() << " bytes";
     } catch (const std::filesystem::filesystem_error& e) {
-      EXPECT_EQ(BlankFileError(), e.code());
+      EXPECT_TRUE(c.cut) << e.what();
+      EXPECT_EQ(CutFileError(), e.code());
       EXPECT_EQ(dir / "Demo/Forms/frmOrders.frm", e.path1().string());
+      EXPECT_EQ(before, dir.Snapshot());
     }
-    EXPECT_EQ(before, dir.Snapshot());
   }
 }
 

@@ -15,7 +15,6 @@ TextScan::TextScan(std::vector<std::string> needles)
 void TextScan::Feed(std::string_view chunk) {
   if (!has_cr_) has_cr_ = chunk.find('\r') != std::string_view::npos;
   if (!has_lf_) has_lf_ = chunk.find('\n') != std::string_view::npos;
-  if (blank_) blank_ = chunk.find_first_not_of('\0') == std::string_view::npos;
   // Keep just enough of the previous bytes that a text split by the chunk
   // border is still seen whole.
   const size_t keep = longest_ > 0 ? longest_ - 1 : 0;

@@ -18,9 +18,6 @@ class TextScan {
   bool has_cr() const { return has_cr_; }
   bool has_lf() const { return has_lf_; }
   bool Found(size_t needle) const { return found_[needle]; }
-  // No byte but zero bytes, or none at all: what a power cut can leave of a
-  // file just written.
-  bool blank() const { return blank_; }
 
  private:
   std::vector<std::string> needles_;
@@ -29,7 +26,6 @@ class TextScan {
   std::string window_;  // the tail of the bytes seen so far, then a chunk
   bool has_cr_ = false;
   bool has_lf_ = false;
-  bool blank_ = true;
 };
 
 #endif  // ENGINE_TEXTSCAN_H_
