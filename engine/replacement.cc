@@ -30,8 +30,7 @@ FileSystem::Status StatName(FileSystem& fs, const std::string& path) {
 
 // A temporary name holds nothing or what a killed run left there, a regular
 // file; anything else was put there by someone else and is not ours to
-// remove.
-// Returns whether something is there.
+// remove. Returns whether something is there.
 bool CheckTempName(FileSystem& fs, const std::string& path) {
   const Kind kind = StatName(fs, path).kind;
   if (kind == Kind::kMissing) return false;
