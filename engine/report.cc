@@ -60,24 +60,20 @@ LineWatch::LineWatch(FileReport& report, bool samples,
                      const Version8Finder* left)
     : report_(report), samples_(samples), left_(left) {}
 
-void LineWatch::Read(std::string_view s) {
-  ++line_;
+void LineWatch::KeepBefore(std::string_view s) {
+  before_.assign(s.substr(0, kKeptLineBytes));
+}
+
+void LineWatch::NoteChange(std::string_view s) {
+  ++report_.changed_lines;
   if (samples_ && report_.samples.size() < kSamplesPerFile) {
-    before_.assign(s.substr(0, kKeptLineBytes));
+    const size_t at = FirstDifference(before_, s);
+    report_.samples.push_back(
+        {line_, ShownLine(before_, at), ShownLine(s, at)});
   }
 }
 
-void LineWatch::Wrote(std::string_view s, bool changed, bool in_block) {
-  if (changed) {
-    ++report_.changed_lines;
-    if (samples_ && report_.samples.size() < kSamplesPerFile) {
-      const size_t at = FirstDifference(before_, s);
-      report_.samples.push_back(
-          {line_, ShownLine(before_, at), ShownLine(s, at)});
-    }
-  }
-  if (left_ != nullptr && !in_block) {
-    const size_t at = left_->Find(s);
-    if (at != std::string_view::npos) NotePlace(report_, line_, s, at);
-  }
+void LineWatch::LookForVersion8(std::string_view s) {
+  const size_t at = left_->Find(s);
+  if (at != std::string_view::npos) NotePlace(report_, line_, s, at);
 }

@@ -82,10 +82,21 @@ class LineWatch {
   // for a plan.
   LineWatch(FileReport& report, bool samples, const Version8Finder* left);
 
-  void Read(std::string_view s);
-  void Wrote(std::string_view s, bool changed, bool in_block);
+  // Called for every line, so what most lines need is done here.
+  void Read(std::string_view s) {
+    ++line_;
+    if (samples_ && report_.samples.size() < kSamplesPerFile) KeepBefore(s);
+  }
+  void Wrote(std::string_view s, bool changed, bool in_block) {
+    if (changed) NoteChange(s);
+    if (left_ != nullptr && !in_block) LookForVersion8(s);
+  }
 
  private:
+  void KeepBefore(std::string_view s);
+  void NoteChange(std::string_view s);
+  void LookForVersion8(std::string_view s);
+
   FileReport& report_;
   bool samples_;
   const Version8Finder* left_;
