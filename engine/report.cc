@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/codepage.h"
+
 namespace {
 
 // How much of a line a sample keeps while its change is not yet known: the
@@ -34,9 +36,12 @@ std::string ShownLine(std::string_view s, size_t at) {
   // as far as the bound reaches.
   size_t start = 0;
   if (s.size() > kShownLineBytes && at > kLeadBytes && at <= s.size()) {
-    start = std::min(at - kLeadBytes, s.size() - kShownLineBytes);
+    start = CharacterStart(
+        s, std::min(at - kLeadBytes, s.size() - kShownLineBytes));
   }
-  const std::string_view part = s.substr(start, kShownLineBytes);
+  const size_t end =
+      CharacterStart(s, std::min(start + kShownLineBytes, s.size()));
+  const std::string_view part = s.substr(start, end - start);
   std::string shown;
   if (start > 0) shown += kCut;
   for (const char c : part) {

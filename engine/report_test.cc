@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/codepage.h"
 #include "engine/details.h"
 #include "engine/formconvert.h"
 #include "engine/placesleft.h"
@@ -222,6 +223,26 @@ TEST(OtherEntries, TakesTheFileOfEachEntryTheConversionOnlyReads) {
 
 // However many places a file holds, and however long its lines, the
 // details stay short.
+// A line clipped for a box keeps its characters whole at both cuts.
+TEST(ShownLine, CutsBetweenCharacters) {
+#ifdef _WIN32
+  if (!IsLeadByte('\x83')) GTEST_SKIP() << "not a double-byte code page";
+  const std::string letter = "\x83\x5C";  // its second byte is a backslash
+#else
+  const std::string letter = "\xC3\xA9";  // UTF-8
+#endif
+  std::string line;
+  for (int i = 0; i < 200; ++i) line += letter;
+  for (const size_t at : {201, 202, 239}) {
+    const std::string shown = ShownLine(line, at);
+    ASSERT_EQ("...", shown.substr(0, 3)) << at;
+    ASSERT_EQ("...", shown.substr(shown.size() - 3)) << at;
+    const std::string part = shown.substr(3, shown.size() - 6);
+    EXPECT_EQ(0u, part.size() % 2) << at;
+    EXPECT_EQ(letter.substr(0, 1), part.substr(0, 1)) << at;
+  }
+}
+
 TEST(Details, AreBounded) {
   ProjectReport report;
   report.name = "Big.vbp";
