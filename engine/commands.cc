@@ -73,11 +73,10 @@ uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
       if (int err = fs.ChangeDir(files.Path())) {
         ThrowFileError("chdir", files.Path(), err);
       }
-      if (reports == nullptr) {
-        ConvertProject(pth, false, tables, host, fs, &written);
-      } else {
-        ProjectReport report;
-        ConvertProject(pth, false, tables, host, fs, &written, &report);
+      ProjectReport report;
+      ConvertProject(pth, false, tables, host, fs, &written,
+                     reports != nullptr ? &report : nullptr);
+      if (reports != nullptr) {
         // The batch names a project by its place in the folder.
         report.name = JoinPath(dir.subfolders[k], f);
         reports->Add(report);

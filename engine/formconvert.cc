@@ -248,8 +248,11 @@ class FileLikeness {
       if (pos_ == len_ && !Fill()) {
         // The file ends first. Written bytes reach the disk a page at a
         // time, while a file someone shortened ends where they chose.
-        if (size_ % kPage == 0) likeness_ = Likeness::kCut;
-        if (likeness_ != Likeness::kCut) likeness_ = Likeness::kOther;
+        if (size_ % kPage != 0 && likeness_ != Likeness::kCut) {
+          likeness_ = Likeness::kOther;
+        } else {
+          likeness_ = Likeness::kCut;
+        }
         throw Known{};
       }
       const size_t n = std::min(bytes.size(), len_ - pos_);

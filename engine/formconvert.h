@@ -41,7 +41,9 @@ struct FormPlan {
   LineEnds ends = LineEnds::kCr;
 };
 // With changes, the same reading also learns which lines the conversion
-// would change: changes counts them and keeps the first few.
+// would change: changes counts them and keeps the first few. A file that
+// holds only part of its backup's conversion, as a power cut can leave it,
+// throws CutFileError().
 FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
                   FileReport* changes = nullptr);
 
