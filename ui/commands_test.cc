@@ -1,5 +1,5 @@
 #include <QDir>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,8 +87,9 @@ bool CommandsTest::Untouched(const char* name) {
 
 QStringList CommandsTest::Progress(const Form1& form) {
   QStringList items;
-  for (int i = 0; i < form.lst->count(); ++i)
-    items << form.lst->item(i)->text();
+  const QAbstractItemModel& model = *form.lst->model();
+  for (int i = 0; i < model.rowCount(); ++i)
+    items << model.index(i, 0).data().toString();
   return items;
 }
 
@@ -98,7 +99,7 @@ void CommandsTest::CancelledDialogConvertsNothing() {
   Form1 form(dlg, DefaultFileSystem());
   QTest::mouseClick(form.cmd, Qt::LeftButton);
   QCOMPARE(dlg.filters, QStringList({"Visual Basic Projecs (*.vbp)|vbp"}));
-  QCOMPARE(form.lst->count(), 0);
+  QCOMPARE(form.lst->model()->rowCount(), 0);
   QVERIFY(dlg.shown.isEmpty());
 }
 
@@ -162,7 +163,7 @@ void CommandsTest::ProjectConvertsAfterConfirmation() {
   QCOMPARE(Progress(form),
            QStringList({"Orders.vbp... OK", "frmMain.frm... OK",
                         "Forms\\frmOrders.frm... OK", "ucTotals.ctl... OK"}));
-  QCOMPARE(form.lst->currentRow(), 3);
+  QCOMPARE(form.lst->currentIndex().row(), 3);
   for (const char* name : {"Orders/Orders.vbp", "Orders/frmMain.frm",
                            "Orders/Forms/frmOrders.frm", "Orders/ucTotals.ctl"})
     QVERIFY2(Converted(name), name);
@@ -185,7 +186,7 @@ void CommandsTest::DeclinedConfirmationChangesNothing() {
   QCOMPARE(dlg.shown.size(), 1);
   QVERIFY(Untouched("Demo.vbp"));
   QVERIFY(Untouched("frmMain.frm"));
-  QCOMPARE(form.lst->count(), 0);
+  QCOMPARE(form.lst->model()->rowCount(), 0);
   QVERIFY(form.isEnabled());
 }
 

@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSizeF>
 #include <QStringList>
@@ -14,6 +14,7 @@
 #include "ui/classicfont.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
+#include "ui/progressmodel.h"
 #include "ui/twips.h"
 
 namespace {
@@ -71,7 +72,9 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
   cmd->setFont(ClassicFont(true));
   Label5 = NewLabel(this, "Label5", QStringLiteral("Project Files:"),
                     tw.Rect(120, 1560, 1215, 195));
-  lst = Place(new QListWidget(this), "lst", tw.Rect(120, 1800, 6015, 1665));
+  lst = Place(new QListView(this), "lst", tw.Rect(120, 1800, 6015, 1665));
+  progress_ = new ProgressModel(lst);
+  lst->setModel(progress_);
   // Every item is one line of text. Without this the list measures every
   // item's text again to place the one it paints, and a batch spent most of
   // its time there.

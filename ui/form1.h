@@ -16,8 +16,9 @@ class FolderList;
 class QCloseEvent;
 class QFrame;
 class QLabel;
-class QListWidget;
+class QListView;
 class QPushButton;
+class ProgressModel;
 
 // Title of the message boxes that have none of their own.
 inline constexpr char kAppTitle[] = "Tabulon Migration";
@@ -54,7 +55,7 @@ class Form1 : public QWidget, public CommandHost {
   QLabel* Label1;
   QPushButton* cmd;
   QLabel* Label5;
-  QListWidget* lst;
+  QListView* lst;
   QLabel* Label2;
   QFrame* Line1;
   QLabel* Label4;
@@ -80,6 +81,7 @@ class Form1 : public QWidget, public CommandHost {
 
   FileSystem& fs_;
   Tables tables_;
+  ProgressModel* progress_;     // lst's items
   QElapsedTimer since_paint_;   // since the progress was last painted
   QElapsedTimer since_pump_;    // since waiting events were last handled
   QElapsedTimer since_select_;  // since the progress list's selection moved

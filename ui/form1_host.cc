@@ -1,27 +1,15 @@
 // The ConversionHost side of the window: the progress list, the message
 // boxes and the window state, as a conversion drives them.
-#include <QByteArray>
 #include <QCoreApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QMetaObject>
 #include <QString>
 
 #include "ui/dialogs.h"
 #include "ui/form1.h"
+#include "ui/progressmodel.h"
 
 namespace {
-
-// The progress list is also the conversion's work list: names go in as file
-// bytes and must come back unchanged, so each item keeps its bytes apart from
-// the text shown, which is those bytes in the user's encoding.
-constexpr int kBytesRole = Qt::UserRole;
-
-void SetItem(QListWidgetItem& item, const std::string& text) {
-  item.setText(
-      QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
-  item.setData(kBytesRole,
-               QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-}
 
 // Messages quote a project's file name, which is in the file system's
 // encoding. Lines in them end in CR LF; a box breaks lines at LF.
@@ -30,8 +18,6 @@ QString MessageText(const std::string& text) {
                                 static_cast<qsizetype>(text.size()))
       .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
-
-int Row(size_t i) { return static_cast<int>(i); }
 
 // Painting the window, and handling the paint requests that each change of
 // the list posts, after every file made a batch of small forms spend most
@@ -47,25 +33,17 @@ constexpr qint64 kFrameMs = 40;
 
 void Form1::ClearProgress() {
   selection_due_ = -1;
-  lst->clear();
+  progress_->Clear();
 }
 
-void Form1::AddProgress(const std::string& text) {
-  auto* item = new QListWidgetItem;
-  SetItem(*item, text);
-  lst->addItem(item);
-}
+void Form1::AddProgress(const std::string& text) { progress_->Append(text); }
 
-size_t Form1::ProgressCount() { return static_cast<size_t>(lst->count()); }
+size_t Form1::ProgressCount() { return progress_->Count(); }
 
-std::string Form1::ProgressItem(size_t i) {
-  const QListWidgetItem* item = lst->item(Row(i));
-  return item == nullptr ? std::string()
-                         : item->data(kBytesRole).toByteArray().toStdString();
-}
+std::string Form1::ProgressItem(size_t i) { return progress_->Bytes(i); }
 
 void Form1::SetProgressItem(size_t i, const std::string& text) {
-  if (QListWidgetItem* item = lst->item(Row(i))) SetItem(*item, text);
+  progress_->Set(i, text);
 }
 
 // Once an item's text has changed, selecting another makes the list lay
@@ -74,7 +52,7 @@ void Form1::SetProgressItem(size_t i, const std::string& text) {
 // and catches up before the window is painted, shows a box or takes input
 // again, so the user never sees it lag behind.
 void Form1::SelectProgress(size_t i) {
-  selection_due_ = Row(i);
+  selection_due_ = static_cast<int>(i);
   if (since_select_.isValid() && since_select_.elapsed() < kFrameMs) return;
   CatchUpSelection();
 }
@@ -83,8 +61,9 @@ void Form1::CatchUpSelection() {
   if (selection_due_ < 0) return;
   const int row = selection_due_;
   selection_due_ = -1;
-  lst->setCurrentRow(row);
-  if (QListWidgetItem* item = lst->item(row)) lst->scrollToItem(item);
+  const QModelIndex item = progress_->index(row);
+  lst->setCurrentIndex(item);
+  lst->scrollTo(item);
   since_select_.start();
 }
 

@@ -5,9 +5,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -56,7 +57,7 @@ void Form1Test::StartsWithItsTextsAndListsAtCurrentDirectory() {
   QCOMPARE(form.cmdButton2->text(),
            QString("Convert all projects in the selected folder"));
   QCOMPARE(form.Label3->text(), QString("Double-click a folder to select it."));
-  QCOMPARE(form.lst->count(), 0);
+  QCOMPARE(form.lst->model()->rowCount(), 0);
   for (const QWidget* w : QList<QWidget*>{form.cmd, form.Label4}) {
     QCOMPARE(w->font().family(), QString("MS Sans Serif"));
     QCOMPARE(w->font().pointSizeF(), 8.25);
@@ -105,18 +106,22 @@ void Form1Test::ProgressListKeepsOrderAndBytes() {
   Form1 form(dlg, DefaultFileSystem());
   // A Windows-1252 e acute and a Shift-JIS pair whose second byte is '\'.
   const std::string odd("Forms\\\xE9t\xE9\x83\x5C.frm", 15);
-  form.AddProgress("b.vbp... OK");
+  // Shown in the user's encoding, which here is UTF-8.
+  const std::string cafe = "Caf\xC3\xA9.vbp... OK";
+  form.AddProgress(cafe);
   form.AddProgress("A.frm");
   form.AddProgress(odd);
   form.SetProgressItem(1, "A.frm... OK");
   QCOMPARE(form.ProgressCount(), size_t{3});
-  QCOMPARE(form.ProgressItem(0), std::string("b.vbp... OK"));
+  QCOMPARE(form.ProgressItem(0), cafe);
+  QCOMPARE(form.lst->model()->index(0, 0).data().toString(),
+           QString::fromUtf8("Caf\u00e9.vbp... OK"));
   QCOMPARE(form.ProgressItem(1), std::string("A.frm... OK"));
   QCOMPARE(form.ProgressItem(2), odd);
 
   form.SelectProgress(2);
-  QCOMPARE(form.lst->currentRow(), 2);
-  QVERIFY(form.lst->item(2)->isSelected());
+  QCOMPARE(form.lst->currentIndex().row(), 2);
+  QVERIFY(form.lst->selectionModel()->isRowSelected(2));
   form.ClearProgress();
   QCOMPARE(form.ProgressCount(), size_t{0});
 }
@@ -153,9 +158,9 @@ void Form1Test::SelectionCatchesUpBeforeTheListIsSeen() {
     int row = -1;
     bool in_view = false;
     auto look = [&] {
-      row = form.lst->currentRow();
+      row = form.lst->currentIndex().row();
       in_view = form.lst->viewport()->rect().contains(
-          form.lst->visualItemRect(form.lst->item(39)));
+          form.lst->visualRect(form.lst->model()->index(39, 0)));
     };
     dlg.while_open = look;
     form.SelectProgress(1);
