@@ -140,9 +140,15 @@ std::string DoneDetails(const ProjectReport& report) {
 void BatchReport::Add(const ProjectReport& report) {
   ++projects_;
   summaries_.Add(report.name + ": " + Summary(report));
-  places_ += report.PlacesLeft();
-  unsearched_ += Unsearched(report);
-  AddPlaces(report, report.name + ": ", place_lines_);
+  const uint64_t places = report.PlacesLeft();
+  const uint64_t unsearched = Unsearched(report);
+  places_ += places;
+  unsearched_ += unsearched;
+  // Under the project's name, since its files are named as it lists them.
+  if (places > 0 || unsearched > 0) {
+    place_lines_.Add(report.name + ":");
+    AddPlaces(report, "    ", place_lines_);
+  }
 }
 
 // Both parts are bounded on their own, so that the places show however many

@@ -243,6 +243,45 @@ TEST(ShownLine, CutsBetweenCharacters) {
   }
 }
 
+TEST(Details, BatchGroupsThePlacesLeftUnderTheirProject) {
+  auto file = [](const char* name, FileAction action) {
+    FileReport f;
+    f.name = name;
+    f.action = action;
+    return f;
+  };
+  ProjectReport demo;
+  demo.name = "Demo/Demo.vbp";
+  demo.convertible = true;
+  demo.files = {file("Demo.vbp", FileAction::kRewrite),
+                file("frmMain.frm", FileAction::kAlreadyConverted),
+                file("modMain.bas", FileAction::kRead),
+                file("deMain.Dsr", FileAction::kUnreadable)};
+  demo.files[0].places = {{2, "Ref 8"}};
+  demo.files[2].places = {{4, "Dim g"}};
+  demo.files[2].more_places = 3;
+  demo.files[3].why = "No such file or directory";
+  ProjectReport clean = demo;
+  clean.name = "Clean/Clean.vbp";
+  clean.files = {file("Clean.vbp", FileAction::kRewrite)};
+  BatchReport batch;
+  batch.Add(demo);
+  batch.Add(clean);
+  EXPECT_EQ(
+      "Projects:\n"
+      "Demo/Demo.vbp: converted, 1 file rewritten, 1 already converted, 5 "
+      "places left\n"
+      "Clean/Clean.vbp: converted, 1 file rewritten, 0 already converted\n"
+      "\n"
+      "Left for you to fix: 5 lines that still name version 8:\n"
+      "Demo/Demo.vbp:\n"
+      "    Demo.vbp, line 2: Ref 8\n"
+      "    modMain.bas, line 4: Dim g\n"
+      "    modMain.bas: and 3 more places\n"
+      "    deMain.Dsr: could not be read (No such file or directory)\n",
+      batch.Text("Projects:"));
+}
+
 TEST(Details, AreBounded) {
   ProjectReport report;
   report.name = "Big.vbp";
