@@ -204,6 +204,9 @@ TEST(Version8Finder, FindsWhatTheConversionLeaves) {
       {"Object=\"x\"; \"TBLX8.OCX\"", 13, 13},
       {"Object=\"x\"; \"tblx8c.ocx\"", npos, npos},
       {"x = 80 - 8", npos, npos},
+      // A byte every text holds, where no text matches, then where one does.
+      {"tbln8 tbln8.OCX", 6, 6},
+      {"Tabulon80c, Tabulon80", npos, 12},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.in_libraries, libraries.Find(c.line)) << c.line;

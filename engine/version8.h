@@ -27,13 +27,22 @@ class Version8Finder {
  private:
   struct Text {
     std::string find;
-    std::string unless;  // a match that starts this is none
+    std::string unless;             // a match that starts this is none
+    std::vector<size_t> shared_at;  // where find holds shared_
   };
   void Add(std::string find, std::string unless = std::string());
+  void ChooseShared();
+  bool MatchesAt(const Text& text, std::string_view s, size_t at) const;
+  size_t FindByShared(std::string_view s) const;
 
   std::vector<Text> texts_;
   std::string anchors_;  // a line without any of these holds no text
   bool every_line_ = false;
+  // A byte other than a letter that every text holds, if there is one: most
+  // lines hold none of the texts, and one scan for it tells so, where one
+  // scan per text would take several.
+  int shared_ = -1;
+  size_t longest_reach_ = 0;  // the farthest shared_ lies into a text
 };
 
 #endif  // ENGINE_VERSION8_H_
