@@ -76,8 +76,8 @@ class Form1 : public QWidget, public CommandHost {
  private:
   void Form_Load();
   void DescribeControls();
-  // Applies the selection that SelectProgress put off, if any.
-  void CatchUpSelection();
+  // Shows the progress items and the selection that were put off, if any.
+  void CatchUp();
 
   FileSystem& fs_;
   Tables tables_;

@@ -48,16 +48,17 @@ void Form1::SetProgressItem(size_t i, const std::string& text) {
 
 // Once an item's text has changed, selecting another makes the list lay
 // all its items out again; after every file that costs a fifth of a batch's
-// time. The selection follows the conversion as often as it is painted,
-// and catches up before the window is painted, shows a box or takes input
-// again, so the user never sees it lag behind.
+// time. The list and its selection follow the conversion as often as it is
+// painted, and catch up before the window is painted, shows a box or takes
+// input again, so the user never sees them lag behind.
 void Form1::SelectProgress(size_t i) {
   selection_due_ = static_cast<int>(i);
   if (since_select_.isValid() && since_select_.elapsed() < kFrameMs) return;
-  CatchUpSelection();
+  CatchUp();
 }
 
-void Form1::CatchUpSelection() {
+void Form1::CatchUp() {
+  progress_->Publish();
   if (selection_due_ < 0) return;
   const int row = selection_due_;
   selection_due_ = -1;
@@ -68,13 +69,13 @@ void Form1::CatchUpSelection() {
 }
 
 void Form1::ShowInfo(const std::string& text, const std::string& details) {
-  CatchUpSelection();
+  CatchUp();
   dlg.MsgBox(this, QMessageBox::Information, QString::fromLatin1(kAppTitle),
              MessageText(text), QMessageBox::Ok, MessageText(details));
 }
 
 bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
-  CatchUpSelection();
+  CatchUp();
   return dlg.MsgBox(this, QMessageBox::Information,
                     QString::fromLatin1(kAppTitle), MessageText(text),
                     QMessageBox::Ok | QMessageBox::Cancel,
@@ -82,13 +83,13 @@ bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
 }
 
 void Form1::ShowDone(const std::string& text, const std::string& details) {
-  CatchUpSelection();
+  CatchUp();
   dlg.MsgBox(this, QMessageBox::Information, QStringLiteral("Done"),
              MessageText(text), QMessageBox::Ok, MessageText(details));
 }
 
 void Form1::ShowFailure(const std::string& text, const std::string& details) {
-  CatchUpSelection();
+  CatchUp();
   dlg.MsgBox(this, QMessageBox::Critical, QString::fromLatin1(kAppTitle),
              MessageText(text), QMessageBox::Ok, MessageText(details));
 }
@@ -97,24 +98,24 @@ void Form1::SetWindowEnabled(bool yes) {
   setEnabled(yes);
   // Input reaches the window only through its event queue, and a batch
   // enables it after every project only to go on with the next at once: the
-  // selection catches up when the queue is next handled, if no paint or box
-  // came first, rather than after every project.
-  if (yes && selection_due_ >= 0) {
+  // list catches up when the queue is next handled, if no paint or box came
+  // first, rather than after every project.
+  if (yes && (selection_due_ >= 0 || progress_->Unpublished())) {
     QMetaObject::invokeMethod(
-        this, [this] { CatchUpSelection(); }, Qt::QueuedConnection);
+        this, [this] { CatchUp(); }, Qt::QueuedConnection);
   }
 }
 
 void Form1::Repaint() {
   if (since_paint_.isValid() && since_paint_.elapsed() < kFrameMs) return;
-  CatchUpSelection();
+  CatchUp();
   repaint();
   since_paint_.start();
 }
 
 void Form1::PumpEvents() {
   if (since_pump_.isValid() && since_pump_.elapsed() < kFrameMs) return;
-  CatchUpSelection();
+  CatchUp();
   QCoreApplication::processEvents();
   since_pump_.start();
 }

@@ -1,13 +1,14 @@
 #include "ui/progressmodel.h"
 
 #include <QString>
+#include <algorithm>
 
 int ProgressModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(items_.size());
+  return parent.isValid() ? 0 : static_cast<int>(shown_);
 }
 
 QVariant ProgressModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || static_cast<size_t>(index.row()) >= items_.size() ||
+  if (!index.isValid() || static_cast<size_t>(index.row()) >= shown_ ||
       role != Qt::DisplayRole) {
     return QVariant();
   }
@@ -23,19 +24,42 @@ std::string ProgressModel::Bytes(size_t i) const {
 void ProgressModel::Clear() {
   beginResetModel();
   items_.clear();
+  shown_ = changed_from_ = changed_to_ = 0;
   endResetModel();
 }
 
 void ProgressModel::Append(const std::string& bytes) {
-  const int row = static_cast<int>(items_.size());
-  beginInsertRows(QModelIndex(), row, row);
   items_.push_back(bytes);
-  endInsertRows();
 }
 
 void ProgressModel::Set(size_t i, const std::string& bytes) {
   if (i >= items_.size()) return;
   items_[i] = bytes;
-  const QModelIndex changed = index(static_cast<int>(i));
-  emit dataChanged(changed, changed, {Qt::DisplayRole});
+  if (i >= shown_) return;  // views will learn of it as a new row
+  if (changed_from_ == changed_to_) {
+    changed_from_ = i;
+    changed_to_ = i + 1;
+  } else {
+    changed_from_ = std::min(changed_from_, i);
+    changed_to_ = std::max(changed_to_, i + 1);
+  }
+}
+
+bool ProgressModel::Unpublished() const {
+  return shown_ < items_.size() || changed_from_ < changed_to_;
+}
+
+void ProgressModel::Publish() {
+  if (changed_from_ < changed_to_) {
+    emit dataChanged(index(static_cast<int>(changed_from_)),
+                     index(static_cast<int>(changed_to_ - 1)),
+                     {Qt::DisplayRole});
+    changed_from_ = changed_to_ = 0;
+  }
+  if (shown_ < items_.size()) {
+    beginInsertRows(QModelIndex(), static_cast<int>(shown_),
+                    static_cast<int>(items_.size() - 1));
+    shown_ = items_.size();
+    endInsertRows();
+  }
 }

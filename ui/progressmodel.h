@@ -11,6 +11,10 @@
 // only the text shown is decoded, in the user's encoding, and only for the
 // rows a view asks for, which during a batch of thousands of files is the
 // few in sight.
+//
+// Views learn of new and changed items when Publish is called, not at every
+// change: a batch changes items far more often than the list is painted,
+// and telling the view each time cost more than the changes themselves.
 class ProgressModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
@@ -25,8 +29,17 @@ class ProgressModel : public QAbstractListModel {
   void Append(const std::string& bytes);
   void Set(size_t i, const std::string& bytes);
 
+  // Whether views have yet to learn of a change.
+  bool Unpublished() const;
+  // Tells views of every change since the last call.
+  void Publish();
+
  private:
   std::vector<std::string> items_;
+  size_t shown_ = 0;  // the rows views know of
+  // The rows views know of that changed since, if any.
+  size_t changed_from_ = 0;
+  size_t changed_to_ = 0;  // one past the last
 };
 
 #endif  // UI_PROGRESSMODEL_H_
