@@ -77,9 +77,9 @@ class FileSystem {
 FileSystem& DefaultFileSystem();
 
 // The error err of a failed call, as the system words it. On Windows that
-// is the system's own code and text, read at the call of the real file
-// system that failed last if it failed with err; elsewhere, and for an err
-// no system call gave, the errno value itself.
+// is the system's own code and text, read at the last call of the real file
+// system if that call failed with err; elsewhere, and for an err no system
+// call gave, the errno value itself.
 std::error_code SystemError(int err);
 
 #endif  // ENGINE_FILESYSTEM_H_

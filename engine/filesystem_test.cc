@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <filesystem>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -159,6 +161,32 @@ TEST_F(DefaultFileSystemTest, ReportsAMissingFileAsENOENT) {
   EXPECT_EQ(ENOENT, fs.ListDir(dir / "none", &names));
   EXPECT_EQ(ENOENT, fs.ChangeDir(dir / "none"));
 }
+
+#ifdef _WIN32
+// An error is worded by the system's code of the call that met it; a failure
+// the engine went past must not lend its code to a later error of the same
+// errno, such as the read-only mark the engine finds on its own.
+TEST_F(DefaultFileSystemTest, AnErrorIsWordedForTheCallThatMetIt) {
+  dir.Write("held.frm", "x");
+  dir.Write("readonly.frm", "x");
+  const std::string held_path = dir / "held.frm";
+  const std::string read_only = dir / "readonly.frm";
+  ASSERT_TRUE(SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_READONLY));
+  const HANDLE held = CreateFileA(held_path.c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  int fd = -1;
+  ASSERT_EQ(EACCES, fs.OpenRead(held_path, &fd));
+  EXPECT_EQ(ERROR_SHARING_VIOLATION, SystemError(EACCES).value());
+  ASSERT_EQ(EACCES, fs.OpenRead(held_path, &fd));  // gone past
+  EXPECT_EQ(0, fs.Access(held_path, false));
+  EXPECT_EQ(std::generic_category(), SystemError(EACCES).category());
+  ASSERT_EQ(EACCES, fs.Access(read_only, true));
+  EXPECT_EQ(ERROR_ACCESS_DENIED, SystemError(EACCES).value());
+  CloseHandle(held);
+  SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#endif
 
 TEST_F(DefaultFileSystemTest, APathHoldingANulNamesNoFile) {
   // The bytes before the NUL name a real file and folder, which must stay

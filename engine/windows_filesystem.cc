@@ -72,6 +72,11 @@ struct Failure {
 };
 Failure last_failure;
 
+// Every call of the file system starts afresh: a failure the engine met
+// and went past (a missing name it expected to be missing) must not lend its
+// code to an error the engine finds later on its own.
+void StartCall() { last_failure = {}; }
+
 int Failed(int err, DWORD code) {
   last_failure = {err, code};
   return err;
@@ -158,6 +163,7 @@ class WindowsFileSystem : public FileSystem {
   // Binary mode: text mode would turn CR LF into LF on the way in and LF
   // into CR LF on the way out, and a file must keep every byte it holds.
   int OpenRead(const std::string& path, int* fd) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     *fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     return *fd < 0 ? CrtErrno() : 0;
@@ -166,6 +172,7 @@ class WindowsFileSystem : public FileSystem {
   // Windows knows one permission, whether a file may be written.
   int OpenWrite(const std::string& path, unsigned permissions,
                 int* fd) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     const int mode =
         (permissions & 0222) != 0 ? (_S_IREAD | _S_IWRITE) : _S_IREAD;
@@ -176,6 +183,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int Read(int fd, char* buf, size_t n, size_t* got) override {
+    StartCall();
     const int r = ::_read(fd, buf, Chunk(n));
     if (r < 0) return CrtErrno();
     *got = static_cast<size_t>(r);
@@ -183,39 +191,47 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int Write(int fd, const char* buf, size_t n, size_t* put) override {
+    StartCall();
     const int r = ::_write(fd, buf, Chunk(n));
     if (r < 0) return CrtErrno();
     *put = static_cast<size_t>(r);
     return 0;
   }
 
-  int Close(int fd) override { return ::_close(fd) == 0 ? 0 : CrtErrno(); }
+  int Close(int fd) override {
+    StartCall();
+    return ::_close(fd) == 0 ? 0 : CrtErrno();
+  }
 
   // Opens the file itself, so that a symbolic link is followed and the
   // volume and file index tell which file this is.
   int Stat(const std::string& path, Status* status) override {
+    StartCall();
     return StatOf(path, 0, status);
   }
 
   int StatLink(const std::string& path, Status* status) override {
+    StartCall();
     return StatOf(path, FILE_FLAG_OPEN_REPARSE_POINT, status);
   }
 
   // The read-only attribute is the one right that can be seen beforehand;
   // on a folder it only marks a customised folder and forbids nothing.
   int Access(const std::string& path, bool write) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrno();
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (write && !folder && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      return EACCES;
+      return Failed(EACCES, ERROR_ACCESS_DENIED);
     }
     return 0;
   }
 
   // The C runtime's rename refuses an existing target.
   int Rename(const std::string& from, const std::string& to) override {
+    StartCall();
     if (Unnamable(from) || Unnamable(to)) return ENOENT;
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)
                ? 0
@@ -225,10 +241,12 @@ class WindowsFileSystem : public FileSystem {
   // Windows has no sticky folders: whoever may write the folder may replace
   // its names.
   int MayReplace(const std::string& path) override {
+    StartCall();
     return Unnamable(path) ? ENOENT : 0;
   }
 
   int ResolveLinks(const std::string& path, std::string* target) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     const HANDLE h = ::CreateFileA(
         path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -259,6 +277,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int Link(const std::string& existing, const std::string& link_name) override {
+    StartCall();
     if (Unnamable(existing) || Unnamable(link_name)) return ENOENT;
     return ::CreateHardLinkA(link_name.c_str(), existing.c_str(), nullptr)
                ? 0
@@ -268,6 +287,7 @@ class WindowsFileSystem : public FileSystem {
   // The new file takes its rights from its folder, as every file created
   // there does; of the original it keeps the attributes a user sets.
   int CopyMetadata(const std::string& from, int fd) override {
+    StartCall();
     if (Unnamable(from)) return ENOENT;
     const DWORD attributes = ::GetFileAttributesA(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrno();
@@ -284,6 +304,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int SyncFile(int fd) override {
+    StartCall();
     const HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
     return ::FlushFileBuffers(h) ? 0 : LastErrno();
   }
@@ -292,6 +313,7 @@ class WindowsFileSystem : public FileSystem {
   // that cannot flush a folder says so with ERROR_INVALID_FUNCTION, and
   // there the flush of the file itself wrote its entry.
   int SyncDir(const std::string& folder) override {
+    StartCall();
     if (Unnamable(folder)) return ENOENT;
     const std::string name = folder.empty() ? "." : folder;
     const HANDLE h = ::CreateFileA(
@@ -312,6 +334,7 @@ class WindowsFileSystem : public FileSystem {
   // its name. So each file is flushed, all at the end of the command, when
   // the system has written most of their bytes already.
   int Flush(const std::vector<std::string>& paths) override {
+    StartCall();
     for (const std::string& path : paths) {
       if (Unnamable(path)) continue;
       const HANDLE h =
@@ -328,6 +351,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int Remove(const std::string& path) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     return ::DeleteFileA(path.c_str()) ? 0 : LastErrno();
   }
@@ -338,6 +362,7 @@ class WindowsFileSystem : public FileSystem {
   // none. Such a name is an error, never a file passed over.
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     names->clear();
     std::wstring pattern;
@@ -365,11 +390,13 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int ChangeDir(const std::string& path) override {
+    StartCall();
     if (Unnamable(path)) return ENOENT;
     return ::_chdir(path.c_str()) == 0 ? 0 : CrtErrno();
   }
 
   int CurrentDir(std::string* path) override {
+    StartCall();
     // The ANSI code page's bytes, as every other path of the program.
     const DWORD n = ::GetCurrentDirectoryA(0, nullptr);
     if (n == 0) return LastErrno();
