@@ -124,3 +124,14 @@ void ReadChunks(FileSystem& fs, const std::string& path,
   }
   in.Close();
 }
+
+FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {
+  const FileSystem::Status status = StatFile(fs, path);
+  const FileSystem::Kind kind = status.kind;
+  if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
+  if (kind == FileSystem::Kind::kDirectory) {
+    ThrowFileError("open", path, EISDIR);
+  }
+  if (kind != FileSystem::Kind::kRegular) ThrowFileError("open", path, EINVAL);
+  return status;
+}

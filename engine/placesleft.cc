@@ -1,6 +1,5 @@
 #include "engine/placesleft.h"
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -92,9 +91,7 @@ FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
   report.action = FileAction::kRead;
   try {
     const std::string path = ResolveListedName(folder, fn, fs);
-    if (StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
-      ThrowFileError("open", path, ENOENT);
-    }
+    CheckListed(fs, path);
     PlaceScan scan(finder, report);
     ReadChunks(fs, path, [&](std::string_view chunk) { scan.Feed(chunk); });
     scan.Finish();

@@ -1,6 +1,5 @@
 #include "engine/projectconvert.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <map>
 
@@ -41,19 +40,6 @@ bool IsConvertible(std::string_view text, const Tables& tables) {
     if (FindIgnoreCase(text, row.find) != std::string_view::npos) return true;
   }
   return false;
-}
-
-// A file about to be read, and maybe backed up and rewritten: it must be a
-// regular file. Returns what the file is.
-FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {
-  const FileSystem::Status status = StatFile(fs, path);
-  const FileSystem::Kind kind = status.kind;
-  if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
-  if (kind == FileSystem::Kind::kDirectory) {
-    ThrowFileError("open", path, EISDIR);
-  }
-  if (kind != FileSystem::Kind::kRegular) ThrowFileError("open", path, EINVAL);
-  return status;
 }
 
 using FileId = std::pair<unsigned long long, unsigned long long>;
@@ -160,7 +146,7 @@ void WatchProjectText(std::string_view before, std::string_view after,
     const std::string_view was = TakeLine(before);
     const std::string_view now = TakeLine(after);
     watch.Read(was);
-    watch.Wrote(now, was != now, true);
+    watch.Wrote(now, was != now, false);
   }
 }
 

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "engine/codepage.h"
 #include "engine/details.h"
 #include "engine/formconvert.h"
@@ -224,8 +228,25 @@ TEST(OtherEntries, TakesTheFileOfEachEntryTheConversionOnlyReads) {
                          "ResFile32=\"x.res\"\r\n"));
 }
 
-// However many places a file holds, and however long its lines, the
-// details stay short.
+// An entry's file that is missing, a folder or a pipe is reported as such
+// and never read: a pipe would keep the completion box waiting for ever.
+TEST(OtherEntries, AnEntryThatIsNoFileIsReportedUnread) {
+  TempDir dir;
+  dir.Write("Folder.cls/x", "");
+  std::vector<std::string> names = {"Gone.bas", "Folder.cls"};
+#ifndef _WIN32
+  ASSERT_EQ(0, mkfifo((dir / "Pipe.bas").c_str(), 0600));
+  names.push_back("Pipe.bas");
+#endif
+  const Version8Finder finder = Version8Finder::Everything(kTables);
+  for (const std::string& name : names) {
+    const FileReport report =
+        ScanOtherEntry(dir.path(), name, finder, DefaultFileSystem());
+    EXPECT_EQ(FileAction::kUnreadable, report.action) << name;
+    EXPECT_FALSE(report.why.empty()) << name;
+  }
+}
+
 // A line clipped for a box keeps its characters whole at both cuts.
 TEST(ShownLine, CutsBetweenCharacters) {
 #ifdef _WIN32
@@ -285,6 +306,8 @@ TEST(Details, BatchGroupsThePlacesLeftUnderTheirProject) {
       batch.Text("Projects:"));
 }
 
+// However many places a file holds, and however long its lines, the
+// details stay short.
 TEST(Details, AreBounded) {
   ProjectReport report;
   report.name = "Big.vbp";
