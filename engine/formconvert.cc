@@ -55,15 +55,20 @@ bool AlreadyConverted(const TextScan& scan, const Tables& tables) {
 // Which lines outside the blocks need searching at all. A header or class
 // text can only occur in a line that holds its anchor byte (see AnchorOf),
 // and a line where none occurs is left as it is by every row, so most code
-// lines are written on after a search for a byte or two.
+// lines are written on after a search for a byte or two. With the texts a
+// report looks for (left), a line passed over holds none of those either.
 class LineFilter {
  public:
-  explicit LineFilter(const Tables& tables) {
+  LineFilter(const Tables& tables, const Version8Finder* left) {
     for (const ReplacementRow& row : tables.FormTable) Add(row.find);
     for (const ReplacementRow& row : tables.ClassTable) {
       Add(row.find);
       Add(LibraryPart(row.find));
     }
+    if (left == nullptr) return;
+    const std::optional<std::string> anchors = left->Anchors();
+    if (!anchors) every_line_ = true;
+    for (const char c : anchors.value_or("")) AddAnchor(c);
   }
 
   bool Admits(std::string_view s) const {
@@ -80,9 +85,12 @@ class LineFilter {
     const size_t k = AnchorOf(find);
     if (k == std::string_view::npos) {
       every_line_ = true;  // letters only: no byte to look for
-    } else if (anchors_.find(find[k]) == std::string::npos) {
-      anchors_.push_back(find[k]);
+    } else {
+      AddAnchor(find[k]);
     }
+  }
+  void AddAnchor(char c) {
+    if (anchors_.find(c) == std::string::npos) anchors_.push_back(c);
   }
 
   bool every_line_ = false;
@@ -93,7 +101,7 @@ class LineFilter {
 
 void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
                       LineWatch* watch) {
-  const LineFilter filter(tables);
+  const LineFilter filter(tables, watch != nullptr ? watch->Left() : nullptr);
   std::string s;
   while (!in.AtEnd()) {
     in.ReadLine(s);
@@ -101,13 +109,13 @@ void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
     const bool searched = filter.Admits(s);
     if (searched && ApplyTable(s, tables.FormTable)) {
       out.WriteLine(s);
-      if (watch != nullptr) watch->Wrote(s, true, false);
+      if (watch != nullptr) watch->Wrote(s, true, true);
     } else if (OpensBlock(s)) {
       ConvertControl(s, in, out, tables, watch);
     } else {
       const bool changed = searched && ConvertCode(s, tables);
       out.WriteLine(s);
-      if (watch != nullptr) watch->Wrote(s, changed, false);
+      if (watch != nullptr) watch->Wrote(s, changed, searched);
     }
   }
 }
@@ -118,7 +126,7 @@ void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
   // rather than recursed into: the output is the same as a recursive walk's.
   bool changed = ApplyTable(s, tables.ClassTable);
   out.WriteLine(s);
-  if (watch != nullptr) watch->Wrote(s, changed, true);
+  if (watch != nullptr) watch->Wrote(s, changed, false);
   size_t depth = 1;
   while (!in.AtEnd()) {
     in.ReadLine(s);
@@ -139,7 +147,7 @@ void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
       --depth;
     }
     out.WriteLine(s);
-    if (watch != nullptr) watch->Wrote(s, changed, true);
+    if (watch != nullptr) watch->Wrote(s, changed, false);
     if (depth == 0) return;
   }
 }

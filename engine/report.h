@@ -87,10 +87,13 @@ class LineWatch {
     ++line_;
     if (samples_ && report_.samples.size() < kSamplesPerFile) KeepBefore(s);
   }
-  void Wrote(std::string_view s, bool changed, bool in_block) {
+  // may_name: the line lies outside the control blocks and may hold one of
+  // the texts left to look for.
+  void Wrote(std::string_view s, bool changed, bool may_name) {
     if (changed) NoteChange(s);
-    if (left_ != nullptr && !in_block) LookForVersion8(s);
+    if (left_ != nullptr && may_name) LookForVersion8(s);
   }
+  const Version8Finder* Left() const { return left_; }
 
  private:
   void KeepBefore(std::string_view s);

@@ -105,6 +105,12 @@ size_t Version8Finder::FindByShared(std::string_view s) const {
   return first;
 }
 
+std::optional<std::string> Version8Finder::Anchors() const {
+  if (shared_ >= 0) return std::string(1, static_cast<char>(shared_));
+  if (every_line_) return std::nullopt;
+  return anchors_;
+}
+
 size_t Version8Finder::Find(std::string_view s) const {
   if (shared_ >= 0) return FindByShared(s);
   if (!every_line_) {

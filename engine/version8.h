@@ -2,6 +2,7 @@
 #define ENGINE_VERSION8_H_
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,10 @@ class Version8Finder {
 
   // Where in s the first of the texts starts, or npos.
   size_t Find(std::string_view s) const;
+
+  // Bytes of which every match holds one, so that a line without any of
+  // them holds none of the texts; none when a text has letters only.
+  std::optional<std::string> Anchors() const;
 
  private:
   struct Text {
