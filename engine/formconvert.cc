@@ -343,7 +343,8 @@ Likeness LikenessToBackup(const std::string& path, const Tables& tables,
 
 FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
                   FileReport* changes) {
-  TextScan scan(Marks(tables));
+  // A version 8 header settles it: the file is one to convert.
+  TextScan scan(Marks(tables), tables.FormTable.size());
   if (changes != nullptr) {
     ScanAndWatch(fs, path, tables, scan, *changes);
   } else {

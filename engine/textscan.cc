@@ -5,8 +5,10 @@
 
 #include "engine/text.h"
 
-TextScan::TextScan(std::vector<std::string> needles)
-    : needles_(std::move(needles)), found_(needles_.size(), false) {
+TextScan::TextScan(std::vector<std::string> needles, size_t decisive)
+    : needles_(std::move(needles)),
+      found_(needles_.size(), false),
+      decisive_(decisive) {
   for (const std::string& needle : needles_) {
     longest_ = std::max(longest_, needle.size());
   }
@@ -15,15 +17,35 @@ TextScan::TextScan(std::vector<std::string> needles)
 void TextScan::Feed(std::string_view chunk) {
   if (!has_cr_) has_cr_ = chunk.find('\r') != std::string_view::npos;
   if (!has_lf_) has_lf_ = chunk.find('\n') != std::string_view::npos;
-  // Keep just enough of the previous bytes that a text split by the chunk
-  // border is still seen whole.
+  if (settled_) return;
+  // A text split by the border with the bytes before is whole in the last
+  // few of those and the first few of the chunk; every other lies in the
+  // chunk itself, which is searched where it is rather than copied.
   const size_t keep = longest_ > 0 ? longest_ - 1 : 0;
-  if (window_.size() > keep) window_.erase(0, window_.size() - keep);
-  window_.append(chunk);
+  if (!tail_.empty()) {
+    std::string border = tail_;
+    border.append(chunk.substr(0, keep));
+    if (Search(border)) return;
+  }
+  if (Search(chunk)) return;
+  if (chunk.size() >= keep) {
+    tail_.assign(chunk.substr(chunk.size() - keep));
+  } else {
+    tail_.append(chunk);
+    if (tail_.size() > keep) tail_.erase(0, tail_.size() - keep);
+  }
+}
+
+bool TextScan::Search(std::string_view bytes) {
   for (size_t i = 0; i < needles_.size(); ++i) {
-    if (!found_[i] &&
-        FindIgnoreCase(window_, needles_[i]) != std::string::npos) {
+    if (!found_[i] && FindIgnoreCase(bytes, needles_[i]) != std::string::npos) {
       found_[i] = true;
+      if (i < decisive_) {
+        settled_ = true;
+        tail_.clear();
+        return true;
+      }
     }
   }
+  return false;
 }

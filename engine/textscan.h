@@ -11,19 +11,29 @@
 // chunk borders included. Memory stays bounded by the longest text.
 class TextScan {
  public:
-  explicit TextScan(std::vector<std::string> needles);
+  // The first `decisive` needles settle the scan: once one of them is found,
+  // whether the others occur no longer matters, and the rest of the bytes
+  // are only looked at for their line ends.
+  explicit TextScan(std::vector<std::string> needles, size_t decisive = 0);
 
   void Feed(std::string_view chunk);
 
   bool has_cr() const { return has_cr_; }
   bool has_lf() const { return has_lf_; }
+  // Whether the needle occurs; after a decisive needle settled the scan,
+  // false for any other that was not found before.
   bool Found(size_t needle) const { return found_[needle]; }
 
  private:
+  // Looks for the needles not yet found in bytes; true once settled.
+  bool Search(std::string_view bytes);
+
   std::vector<std::string> needles_;
   std::vector<bool> found_;
+  size_t decisive_;
+  bool settled_ = false;
   size_t longest_ = 0;
-  std::string window_;  // the tail of the bytes seen so far, then a chunk
+  std::string tail_;  // the last bytes seen, one fewer than the longest needle
   bool has_cr_ = false;
   bool has_lf_ = false;
 };
