@@ -7,9 +7,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && StartsWithIgnoreCase(a, b);
 }
 
-bool StartsWithIgnoreCase(std::string_view s, std::string_view find) {
-  if (s.size() < find.size()) return false;
-  for (size_t i = 0; i < find.size(); ++i) {
+bool StartsWithIgnoreCaseAfterFirst(std::string_view s, std::string_view find) {
+  for (size_t i = 1; i < find.size(); ++i) {
     if (FoldCase(s[i]) != FoldCase(find[i])) return false;
   }
   return true;
@@ -138,6 +137,11 @@ bool LessIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 std::string_view TrimSpaces(std::string_view s) {
+  // Properties are indented by up to a few dozen spaces: eight at a time.
+  constexpr std::string_view kEight = "        ";
+  while (s.size() >= kEight.size() && s.substr(0, kEight.size()) == kEight) {
+    s.remove_prefix(kEight.size());
+  }
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
