@@ -97,6 +97,13 @@ class LineFilter {
   std::string anchors_;
 };
 
+// The line in s, where the tables may change it: most lines are seen where
+// the reader holds them and are copied only when a table may apply.
+std::string& Editable(std::string_view line, std::string& s) {
+  if (line.data() != s.data()) s.assign(line);
+  return s;
+}
+
 }  // namespace
 
 void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
@@ -104,18 +111,22 @@ void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
   const LineFilter filter(tables, watch != nullptr ? watch->Left() : nullptr);
   std::string s;
   while (!in.AtEnd()) {
-    in.ReadLine(s);
-    if (watch != nullptr) watch->Read(s);
-    const bool searched = filter.Admits(s);
-    if (searched && ApplyTable(s, tables.FormTable)) {
+    std::string_view line = in.NextLine(s);
+    if (watch != nullptr) watch->Read(line);
+    const bool searched = filter.Admits(line);
+    if (searched && ApplyTable(Editable(line, s), tables.FormTable)) {
       out.WriteLine(s);
       if (watch != nullptr) watch->Wrote(s, true, true);
-    } else if (OpensBlock(s)) {
-      ConvertControl(s, in, out, tables, watch);
+      continue;
+    }
+    if (searched) line = s;  // where its bytes lie now
+    if (OpensBlock(line)) {
+      ConvertControl(Editable(line, s), in, out, tables, watch);
     } else {
       const bool changed = searched && ConvertCode(s, tables);
-      out.WriteLine(s);
-      if (watch != nullptr) watch->Wrote(s, changed, searched);
+      if (searched) line = s;
+      out.WriteLine(line);
+      if (watch != nullptr) watch->Wrote(line, changed, searched);
     }
   }
 }
@@ -129,25 +140,27 @@ void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
   if (watch != nullptr) watch->Wrote(s, changed, false);
   size_t depth = 1;
   while (!in.AtEnd()) {
-    in.ReadLine(s);
-    if (watch != nullptr) watch->Read(s);
-    // Most lines of a block are indented properties: trim each once, and
-    // again only if a table changed it.
-    std::string_view trimmed = TrimSpaces(s);
+    std::string_view line = in.NextLine(s);
+    if (watch != nullptr) watch->Read(line);
+    // Most lines of a block are indented properties, trimmed once and
+    // written on. A table may change s, and with it where its bytes lie:
+    // line and trimmed are taken from it again after each.
+    std::string_view trimmed = TrimSpaces(line);
     changed = false;
-    if (StartsWithIgnoreCase(trimmed, kSectionOpen) &&
-        ApplyTable(s, tables.PropTable)) {
+    if (StartsWithIgnoreCase(trimmed, kSectionOpen)) {
+      if (ApplyTable(Editable(line, s), tables.PropTable)) changed = true;
+      line = s;
       trimmed = TrimSpaces(s);
-      changed = true;
     }
     if (StartsWithIgnoreCase(trimmed, kBlockOpen)) {
-      if (ApplyTable(s, tables.ClassTable)) changed = true;
+      if (ApplyTable(Editable(line, s), tables.ClassTable)) changed = true;
+      line = s;
       ++depth;
     } else if (EqualsIgnoreCase(trimmed, kBlockClose)) {
       --depth;
     }
-    out.WriteLine(s);
-    if (watch != nullptr) watch->Wrote(s, changed, false);
+    out.WriteLine(line);
+    if (watch != nullptr) watch->Wrote(line, changed, false);
     if (depth == 0) return;
   }
 }

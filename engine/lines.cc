@@ -29,39 +29,58 @@ bool SourceReader::Fill() {
   return len_ > 0;
 }
 
-bool SourceReader::AtEnd() { return pos_ == len_ && !Fill(); }
-
-void SourceReader::ReadLine(std::string& s) {
-  s.clear();
-  const char end_byte = ends_ == LineEnds::kLf ? '\n' : '\r';
+bool SourceReader::Refilled() {
   while (pos_ < len_ || Fill()) {
+    if (!skip_lf_) return true;
+    skip_lf_ = false;
+    if (buf_[pos_] == '\n') ++pos_;
+  }
+  return false;
+}
+
+bool SourceReader::AtEnd() { return !More(); }
+
+std::string_view SourceReader::NextLine(std::string& spill) {
+  const char end_byte = ends_ == LineEnds::kLf ? '\n' : '\r';
+  bool spilled = false;
+  while (More()) {
     const char* start = buf_.get() + pos_;
     const size_t avail = len_ - pos_;
     const void* hit = std::memchr(start, end_byte, avail);
     if (hit == nullptr) {
-      s.append(start, avail);
+      if (!spilled) spill.clear();
+      spill.append(start, avail);
+      spilled = true;
       pos_ = len_;
       continue;
     }
     const size_t n = static_cast<size_t>(static_cast<const char*>(hit) - start);
-    s.append(start, n);
     pos_ += n + 1;
-    // CR LF is one line end, even when the LF starts the next buffer.
-    if (ends_ == LineEnds::kCr && (pos_ < len_ || Fill()) &&
-        buf_[pos_] == '\n') {
-      ++pos_;
+    // CR LF is one line end, even when the LF starts the next buffer; that
+    // one is looked at only once this line is done with, as refilling the
+    // buffer would overwrite it.
+    if (ends_ == LineEnds::kCr) {
+      if (pos_ == len_) {
+        skip_lf_ = true;
+      } else if (buf_[pos_] == '\n') {
+        ++pos_;
+      }
     }
-    return;
+    if (!spilled) return std::string_view(start, n);
+    spill.append(start, n);
+    return spill;
   }
+  // The last line, which needs no end.
+  return spilled ? std::string_view(spill) : std::string_view();
 }
 
 TargetWriter::TargetWriter(Sink sink, LineEnds ends)
-    : sink_(std::move(sink)), terminator_(Terminator(ends)) {
-  buf_.reserve(kBufferSize);
-}
+    : sink_(std::move(sink)),
+      terminator_(Terminator(ends)),
+      buf_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
 void TargetWriter::WriteLine(std::string_view s) {
-  if (buf_.size() + s.size() + terminator_.size() > kBufferSize) {
+  if (len_ + s.size() + terminator_.size() > kBufferSize) {
     Flush();
     if (s.size() >= kBufferSize) {
       sink_(s);
@@ -69,12 +88,13 @@ void TargetWriter::WriteLine(std::string_view s) {
       return;
     }
   }
-  buf_.append(s);
-  buf_.append(terminator_);
+  std::memcpy(buf_.get() + len_, s.data(), s.size());
+  len_ += s.size();
+  for (const char c : terminator_) buf_[len_++] = c;
 }
 
 void TargetWriter::Flush() {
-  if (buf_.empty()) return;
-  sink_(buf_);
-  buf_.clear();
+  if (len_ == 0) return;
+  sink_(std::string_view(buf_.get(), len_));
+  len_ = 0;
 }

@@ -28,16 +28,24 @@ class SourceReader {
   SourceReader(Refill refill, LineEnds ends);
 
   bool AtEnd();  // true when no byte remains
-  void ReadLine(std::string& s);
+  // The next line. Most lie whole in the buffer and are seen there; one
+  // that crosses its border is gathered in spill. Either way the view holds
+  // until the next call.
+  std::string_view NextLine(std::string& spill);
 
  private:
   bool Fill();  // false at the end of the stream
+  // false when no byte remains
+  bool More() { return (pos_ < len_ && !skip_lf_) || Refilled(); }
+  bool Refilled();  // More, once the buffer is used up or an LF is due
 
   Refill refill_;
   LineEnds ends_;
   std::unique_ptr<char[]> buf_;
   size_t pos_ = 0;
   size_t len_ = 0;
+  // A CR ended the buffer: an LF that starts the next one belongs to it.
+  bool skip_lf_ = false;
 };
 
 // Writes lines, each followed by its terminator, buffered.
@@ -53,7 +61,10 @@ class TargetWriter {
  private:
   Sink sink_;
   std::string_view terminator_;
-  std::string buf_;
+  // Filled by plain copies: most lines are short, and a string's append
+  // costs more per line than the bytes themselves.
+  std::unique_ptr<char[]> buf_;
+  size_t len_ = 0;
 };
 
 #endif  // ENGINE_LINES_H_

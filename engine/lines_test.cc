@@ -21,11 +21,8 @@ std::vector<std::string> ReadAll(const std::string& text, LineEnds ends,
       },
       ends);
   std::vector<std::string> lines;
-  std::string s;
-  while (!in.AtEnd()) {
-    in.ReadLine(s);
-    lines.push_back(s);
-  }
+  std::string spill;
+  while (!in.AtEnd()) lines.emplace_back(in.NextLine(spill));
   return lines;
 }
 
