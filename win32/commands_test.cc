@@ -130,6 +130,8 @@ TEST_F(CommandsTest, OnlyOpeningAnEntryMovesTheLists) {
 
 // A name with a letter the ANSI code page lacks, one without a look-alike
 // and one with ("A" for U+0100): skipping either could skip a project.
+// The folder list shows the error when the folder is opened, and a batch
+// over it shows it again.
 TEST_F(CommandsTest, NameTheCodePageCannotGiveIsReportedWithItsFolder) {
   const struct {
     const char* folder;
@@ -145,7 +147,7 @@ TEST_F(CommandsTest, NameTheCodePageCannotGiveIsReportedWithItsFolder) {
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
     ScriptedDialogs dlg;
-    dlg.answers = {IDOK};
+    dlg.answers = {IDOK, IDOK};
     Form1 form(dlg, DefaultFileSystem());
     Click(form, form.Dir1.hwnd(), EntryOf(form.Dir1, c.folder), true);
     ASSERT_EQ(1u, dlg.shown.size()) << c.folder;
@@ -154,6 +156,11 @@ TEST_F(CommandsTest, NameTheCodePageCannotGiveIsReportedWithItsFolder) {
               dlg.shown[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), dlg.shown[0].type);
     EXPECT_EQ(0, SendMessageA(form.File1.hwnd(), LB_GETCOUNT, 0, 0));
+    // A batch over the folder meets the same error, never "Done".
+    SendMessageA(form.cmdButton2, BM_CLICK, 0, 0);
+    ASSERT_EQ(2u, dlg.shown.size()) << c.folder;
+    EXPECT_EQ(dlg.shown[0].text, dlg.shown[1].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), dlg.shown[1].type);
   }
 }
 
