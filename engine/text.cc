@@ -7,13 +7,6 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && StartsWithIgnoreCase(a, b);
 }
 
-bool StartsWithIgnoreCaseAfterFirst(std::string_view s, std::string_view find) {
-  for (size_t i = 1; i < find.size(); ++i) {
-    if (FoldCase(s[i]) != FoldCase(find[i])) return false;
-  }
-  return true;
-}
-
 namespace {
 
 bool IsLetter(char c) { return FoldCase(c) >= 'a' && FoldCase(c) <= 'z'; }

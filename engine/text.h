@@ -14,17 +14,15 @@ inline char FoldCase(char c) {
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
-// The rest of StartsWithIgnoreCase once the first bytes agree; s is at
-// least as long as find.
-bool StartsWithIgnoreCaseAfterFirst(std::string_view s, std::string_view find);
-
 // True when the first find.size() bytes of s equal find, case ignored. Most
-// lines a converter asks this of differ at once, so that is seen inline.
+// lines a converter asks this of differ at once, so it is inline, where that
+// costs no call.
 inline bool StartsWithIgnoreCase(std::string_view s, std::string_view find) {
   if (s.size() < find.size()) return false;
-  if (find.empty()) return true;
-  return FoldCase(s[0]) == FoldCase(find[0]) &&
-         StartsWithIgnoreCaseAfterFirst(s, find);
+  for (size_t i = 0; i < find.size(); ++i) {
+    if (FoldCase(s[i]) != FoldCase(find[i])) return false;
+  }
+  return true;
 }
 
 // Offset of the first match of find at or after from, case ignored, or
