@@ -24,7 +24,9 @@ std::string ProgressModel::Bytes(size_t i) const {
 void ProgressModel::Clear() {
   beginResetModel();
   items_.clear();
-  shown_ = changed_from_ = changed_to_ = 0;
+  shown_ = 0;
+  changed_from_ = kNoRow;
+  changed_to_ = 0;
   endResetModel();
 }
 
@@ -36,13 +38,8 @@ void ProgressModel::Set(size_t i, const std::string& bytes) {
   if (i >= items_.size()) return;
   items_[i] = bytes;
   if (i >= shown_) return;  // views will learn of it as a new row
-  if (changed_from_ == changed_to_) {
-    changed_from_ = i;
-    changed_to_ = i + 1;
-  } else {
-    changed_from_ = std::min(changed_from_, i);
-    changed_to_ = std::max(changed_to_, i + 1);
-  }
+  changed_from_ = std::min(changed_from_, i);
+  changed_to_ = std::max(changed_to_, i + 1);
 }
 
 bool ProgressModel::Unpublished() const {
@@ -54,7 +51,8 @@ void ProgressModel::Publish() {
     emit dataChanged(index(static_cast<int>(changed_from_)),
                      index(static_cast<int>(changed_to_ - 1)),
                      {Qt::DisplayRole});
-    changed_from_ = changed_to_ = 0;
+    changed_from_ = kNoRow;
+    changed_to_ = 0;
   }
   if (shown_ < items_.size()) {
     beginInsertRows(QModelIndex(), static_cast<int>(shown_),

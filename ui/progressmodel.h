@@ -37,9 +37,11 @@ class ProgressModel : public QAbstractListModel {
  private:
   std::vector<std::string> items_;
   size_t shown_ = 0;  // the rows views know of
-  // The rows views know of that changed since, if any.
-  size_t changed_from_ = 0;
-  size_t changed_to_ = 0;  // one past the last
+  // The rows views know of that changed since, from first to one past the
+  // last; none while changed_from_ is not below changed_to_.
+  static constexpr size_t kNoRow = static_cast<size_t>(-1);
+  size_t changed_from_ = kNoRow;
+  size_t changed_to_ = 0;
 };
 
 #endif  // UI_PROGRESSMODEL_H_
