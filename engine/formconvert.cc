@@ -122,11 +122,13 @@ void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
     if (searched) line = s;  // where its bytes lie now
     if (OpensBlock(line)) {
       ConvertControl(Editable(line, s), in, out, tables, watch);
+    } else if (searched) {
+      const bool changed = ConvertCode(s, tables);
+      out.WriteLine(s);
+      if (watch != nullptr) watch->Wrote(s, changed, true);
     } else {
-      const bool changed = searched && ConvertCode(s, tables);
-      if (searched) line = s;
       out.WriteLine(line);
-      if (watch != nullptr) watch->Wrote(line, changed, searched);
+      if (watch != nullptr) watch->Wrote(line, false, false);
     }
   }
 }
