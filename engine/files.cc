@@ -99,6 +99,12 @@ FileSystem::Status StatFile(FileSystem& fs, const std::string& path) {
   return status;
 }
 
+FileSystem::Status StatName(FileSystem& fs, const std::string& path) {
+  FileSystem::Status status;
+  if (int err = fs.StatLink(path, &status)) ThrowFileError("stat", path, err);
+  return status;
+}
+
 std::string ReadWholeFile(FileSystem& fs, const std::string& path) {
   InputFile in(fs, path);
   std::string text;
@@ -126,7 +132,11 @@ void ReadChunks(FileSystem& fs, const std::string& path,
 }
 
 FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {
-  const FileSystem::Status status = StatFile(fs, path);
+  return CheckListed(path, StatFile(fs, path));
+}
+
+FileSystem::Status CheckListed(const std::string& path,
+                               const FileSystem::Status& status) {
   const FileSystem::Kind kind = status.kind;
   if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
   if (kind == FileSystem::Kind::kDirectory) {

@@ -61,11 +61,16 @@ class OutputFile {
 };
 
 FileSystem::Status StatFile(FileSystem& fs, const std::string& path);
+// The status of the name itself: a final symbolic link is not followed.
+FileSystem::Status StatName(FileSystem& fs, const std::string& path);
 
 // The status of a file about to be read, and maybe backed up and rewritten;
 // throws unless it is a regular file: a folder cannot be read as one, and a
 // pipe or a device would keep the reader waiting or never end.
 FileSystem::Status CheckListed(FileSystem& fs, const std::string& path);
+// The same for the status that path's lookup just gave.
+FileSystem::Status CheckListed(const std::string& path,
+                               const FileSystem::Status& status);
 std::string ReadWholeFile(FileSystem& fs, const std::string& path);
 
 // Hands the bytes of the file at path to take, chunk by chunk, in bounded

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "engine/files.h"
@@ -18,23 +19,47 @@ bool HasDriveLetter(const std::string& fn) {
 
 }  // namespace
 
+ListedNames::ListedNames(FileSystem& fs, std::string pth)
+    : fs_(fs), pth_(std::move(pth)) {}
+
+std::string ResolveListedName(const std::string& pth, const std::string& fn,
+                              FileSystem& fs) {
+  return ListedNames(fs, pth).Resolve(fn).path;
+}
+
+namespace {
+
+// What a name found holds: a link is followed, and its being one noted.
+ListedPath Found(FileSystem& fs, std::string path,
+                 const FileSystem::Status& own) {
+  ListedPath found;
+  found.path = std::move(path);
+  found.link = own.kind == FileSystem::Kind::kLink;
+  found.status = found.link ? StatFile(fs, found.path) : own;
+  return found;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 // Windows reads the names as the development environment wrote them: a
 // backslash separates folders, a drive letter names a drive, and the file
 // system ignores letter case. A relative name is relative to the project's
 // folder; an absolute one, with or without a drive, stands as it is.
-std::string ResolveListedName(const std::string& pth, const std::string& fn,
-                              FileSystem& fs) {
+ListedPath ListedNames::Resolve(const std::string& fn) {
   std::string path = fn;
-  if (!pth.empty() && !fn.empty() && !IsSeparator(fn[0]) &&
+  if (!pth_.empty() && !fn.empty() && !IsSeparator(fn[0]) &&
       !HasDriveLetter(fn)) {
-    path = JoinPath(pth, fn);
+    path = JoinPath(pth_, fn);
   }
-  if (fn.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
-    ThrowFileError("open", path.empty() ? pth : path, ENOENT);
+  if (fn.empty()) ThrowFileError("open", path.empty() ? pth_ : path, ENOENT);
+  const FileSystem::Status own = StatName(fs_, path);
+  ListedPath found = Found(fs_, path, own);
+  if (found.status.kind == FileSystem::Kind::kMissing) {
+    ThrowFileError("open", path, ENOENT);
   }
-  return path;
+  return found;
 }
 
 #else
@@ -56,18 +81,26 @@ std::vector<std::string> Components(const std::string& fn) {
   return parts;
 }
 
+bool IsDots(const std::string& part) { return part == "." || part == ".."; }
+
+}  // namespace
+
 // The entry of folder equal to name with case ignored, when exactly one is.
 // A folder that cannot be read is an error of its own, not a missing name.
-bool FindFolded(FileSystem& fs, const std::string& folder,
-                const std::string& name, std::string* found) {
-  std::vector<std::string> entries;
+bool ListedNames::FindFolded(const std::string& folder, const std::string& name,
+                             std::string* found) {
   const std::string dir = folder.empty() ? "." : folder;
-  if (int err = fs.ListDir(dir, &entries)) {
-    if (err == ENOENT || err == ENOTDIR) return false;
-    ThrowFileError("list", dir, err);
+  auto listing = listings_.find(dir);
+  if (listing == listings_.end()) {
+    std::vector<std::string> entries;
+    if (int err = fs_.ListDir(dir, &entries)) {
+      if (err == ENOENT || err == ENOTDIR) return false;
+      ThrowFileError("list", dir, err);
+    }
+    listing = listings_.emplace(dir, std::move(entries)).first;
   }
   int matches = 0;
-  for (const std::string& entry : entries) {
+  for (const std::string& entry : listing->second) {
     if (EqualsIgnoreCase(entry, name)) {
       *found = entry;
       ++matches;
@@ -76,32 +109,47 @@ bool FindFolded(FileSystem& fs, const std::string& folder,
   return matches == 1;
 }
 
-}  // namespace
+// The folder that part names in path.
+std::string ListedNames::Step(const std::string& path, const std::string& part,
+                              const std::string& wanted) {
+  std::string next = JoinPath(path, part);
+  if (IsDots(part)) return next;
+  const auto key = std::make_pair(path, part);
+  if (const auto known = folders_.find(key); known != folders_.end()) {
+    return known->second;
+  }
+  if (StatFile(fs_, next).kind == FileSystem::Kind::kMissing) {
+    std::string entry;
+    if (!FindFolded(path, part, &entry)) ThrowFileError("open", wanted, ENOENT);
+    next = JoinPath(path, entry);
+  }
+  folders_.emplace(key, next);
+  return next;
+}
 
-std::string ResolveListedName(const std::string& pth, const std::string& fn,
-                              FileSystem& fs) {
+ListedPath ListedNames::Resolve(const std::string& fn) {
   const bool absolute = !fn.empty() && IsSeparator(fn[0]);
-  const std::string base = absolute ? "/" : pth;
+  const std::string base = absolute ? "/" : pth_;
+  const std::vector<std::string> parts = Components(fn);
   std::string wanted = base;  // the name as written, for the error report
-  for (const std::string& part : Components(fn))
-    wanted = JoinPath(wanted, part);
+  for (const std::string& part : parts) wanted = JoinPath(wanted, part);
   if (HasDriveLetter(fn)) ThrowFileError("open", fn, ENOENT);
+  if (parts.empty()) ThrowFileError("open", wanted, ENOENT);
 
   std::string path = base;
-  for (const std::string& part : Components(fn)) {
-    std::string next = JoinPath(path, part);
-    if (part != "." && part != ".." &&
-        StatFile(fs, next).kind == FileSystem::Kind::kMissing) {
-      std::string entry;
-      if (!FindFolded(fs, path, part, &entry)) {
-        ThrowFileError("open", wanted, ENOENT);
-      }
-      next = JoinPath(path, entry);
-    }
-    path = std::move(next);
+  for (size_t k = 0; k + 1 < parts.size(); ++k) {
+    path = Step(path, parts[k], wanted);
   }
-  if (path.empty() || path == base) ThrowFileError("open", wanted, ENOENT);
-  return path;
+  const std::string& last = parts.back();
+  std::string next = JoinPath(path, last);
+  FileSystem::Status own = StatName(fs_, next);
+  if (!IsDots(last) && own.kind == FileSystem::Kind::kMissing) {
+    std::string entry;
+    if (!FindFolded(path, last, &entry)) ThrowFileError("open", wanted, ENOENT);
+    next = JoinPath(path, entry);
+    own = StatName(fs_, next);
+  }
+  return Found(fs_, std::move(next), own);
 }
 
 #endif  // _WIN32

@@ -62,6 +62,39 @@ TEST_F(ResolveListedNameTest, PrefersTheExactNameAndElseTheOneCaseVariant) {
   EXPECT_EQ(ENOENT, ErrorFor(dir / "p", "MAIN.FRM"));
 }
 
+// One resolver serves all of a project's names, which share folders spelt
+// in several ways: what it learnt of one name must not mislead another.
+TEST_F(ResolveListedNameTest, OneResolverFindsEveryNameOfAProject) {
+  dir.Write("p/Forms/a.frm", "");
+  dir.Write("p/Forms/B.FRM", "");
+  dir.Write("p/sub/forms/a.frm", "");
+  ListedNames listed(fs, dir / "p");
+  const struct {
+    const char* fn;
+    const char* found;  // below dir; nullptr: not found
+  } cases[] = {
+      {"Forms\\a.frm", "p/Forms/a.frm"},
+      {"forms\\b.frm", "p/Forms/B.FRM"},
+      {"FORMS\\A.FRM", "p/Forms/a.frm"},
+      {"Forms\\c.frm", nullptr},
+      {"sub\\Forms\\a.frm", "p/sub/forms/a.frm"},
+      {"SUB\\forms\\..\\..\\forms\\B.frm", "p/Forms/B.FRM"},
+      {"sub\\a.frm", nullptr},
+      {"forms\\B.FRM", "p/Forms/B.FRM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fn);
+    if (c.found == nullptr) {
+      EXPECT_THROW(listed.Resolve(c.fn), std::filesystem::filesystem_error);
+      continue;
+    }
+    const ListedPath found = listed.Resolve(c.fn);
+    EXPECT_PRED2(SameFile, dir / c.found, found.path);
+    EXPECT_EQ(FileSystem::Kind::kRegular, found.status.kind);
+    EXPECT_FALSE(found.link);
+  }
+}
+
 TEST_F(ResolveListedNameTest, ResolvesAbsoluteNamesWhereTheyStand) {
   dir.Write("elsewhere/a.frm", "");
   EXPECT_EQ(dir / "elsewhere/a.frm",

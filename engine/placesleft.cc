@@ -90,8 +90,9 @@ FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
   report.name = fn;
   report.action = FileAction::kRead;
   try {
-    const std::string path = ResolveListedName(folder, fn, fs);
-    CheckListed(fs, path);
+    const ListedPath found = ListedNames(fs, folder).Resolve(fn);
+    const std::string& path = found.path;
+    CheckListed(path, found.status);
     PlaceScan scan(finder, report);
     ReadChunks(fs, path, [&](std::string_view chunk) { scan.Feed(chunk); });
     scan.Finish();

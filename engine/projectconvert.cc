@@ -151,24 +151,25 @@ void WatchProjectText(std::string_view before, std::string_view after,
 }
 
 // What OK will do to one listed file, found by reading alone.
-void PlanFile(const std::string& folder, CanonicalNames& canonical,
+void PlanFile(ListedNames& listed, CanonicalNames& canonical,
               std::set<std::string>& reached, const WrittenFiles& written,
               const Tables& tables, FileSystem& fs, FileReport& file) {
-  std::string path;
+  ListedPath found;
   try {
-    path = ResolveListedName(folder, file.name, fs);
+    found = listed.Resolve(file.name);
   } catch (const std::filesystem::filesystem_error& e) {
     if (e.code() != std::errc::no_such_file_or_directory) throw;
   }
-  if (path.empty() || StatFile(fs, path).kind == FileSystem::Kind::kMissing) {
+  if (found.status.kind == FileSystem::Kind::kMissing) {
     file.action = FileAction::kMissing;
     return;
   }
-  const FileSystem::Status status = CheckListed(fs, path);
-  const bool again = !reached.insert(canonical.Of(NamesOf(fs, path))).second;
+  const FileSystem::Status status = CheckListed(found.path, found.status);
+  const bool again =
+      !reached.insert(canonical.Of(NamesOf(fs, found.path, found.link))).second;
   if (again || (Known(status) && written.files.count(IdOf(status)))) {
     file.action = FileAction::kRepeat;
-  } else if (!PlanForm(path, tables, fs, &file).convert) {
+  } else if (!PlanForm(found.path, tables, fs, &file).convert) {
     file.action = FileAction::kAlreadyConverted;
   }
 }
@@ -180,11 +181,12 @@ void PlanListed(const std::string& folder,
                 CanonicalNames& canonical, std::set<std::string> reached,
                 const WrittenFiles& written, const Tables& tables,
                 FileSystem& fs, ProjectReport& plan) {
+  ListedNames listed(fs, folder);
   for (const std::string& fn : names) {
     FileReport& file = plan.files.emplace_back();
     file.name = fn;
     try {
-      PlanFile(folder, canonical, reached, written, tables, fs, file);
+      PlanFile(listed, canonical, reached, written, tables, fs, file);
     } catch (const std::filesystem::filesystem_error& e) {
       file.action = FileAction::kUnreadable;
       file.why = e.code().message();
@@ -263,25 +265,28 @@ void ConvertChecked(const std::string& pth, bool interactive,
   // file needs is found by reading it: only a file that will be written
   // must be writable, so a read-only form already converted, or one a team
   // converted once for everybody, lets its project through.
-  CheckListed(fs, pth);
+  ReplaceableCheck replaceable(fs);
+  const FileSystem::Status project_status = CheckListed(fs, pth);
   ReplacementNames project = NamesOf(fs, pth);
-  CheckReplaceable(fs, project);
+  replaceable.Check(project, project_status);
   // A name reached a second time in this project (listed twice, spelt
   // otherwise, through a link, the project file itself) is the same file
   // path once every link is followed; a file an earlier project of the batch
   // wrote or left alone is known by its identity.
   std::set<std::string> reached = {canonical.Of(project)};
   std::vector<ListedFile> files;
+  ListedNames listed(fs, folder);
   for (const std::string& fn : names) {
     ListedFile& file = files.emplace_back();
-    file.path = ResolveListedName(folder, fn, fs);
-    const FileSystem::Status status = CheckListed(fs, file.path);
-    file.names = NamesOf(fs, file.path);
+    const ListedPath found = listed.Resolve(fn);
+    file.path = found.path;
+    const FileSystem::Status status = CheckListed(found.path, found.status);
+    file.names = NamesOf(fs, found.path, found.link);
     const bool again = !reached.insert(canonical.Of(file.names)).second;
     file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
     if (file.repeat) continue;
     file.plan = PlanForm(file.path, tables, fs);
-    if (file.plan.convert) CheckReplaceable(fs, file.names);
+    if (file.plan.convert) replaceable.Check(file.names, status);
   }
 
   const Version8Finder libraries = Version8Finder::Libraries(tables);

@@ -22,12 +22,6 @@ bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
          a.inode == b.inode;
 }
 
-FileSystem::Status StatName(FileSystem& fs, const std::string& path) {
-  FileSystem::Status status;
-  if (int err = fs.StatLink(path, &status)) ThrowFileError("stat", path, err);
-  return status;
-}
-
 // A temporary name holds nothing or what a killed run left there, a regular
 // file; anything else was put there by someone else and is not ours to
 // remove. Returns whether something is there.
@@ -98,7 +92,8 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
             const FileSystem::Status& original) {
   // A run killed after the backup was made and before the new file took
   // the listed name left the original under both names: that is the backup.
-  const FileSystem::Status backup = StatName(fs, names.backup);
+  FileSystem::Status backup;  // missing, as the check found it
+  if (names.backup_found) backup = StatName(fs, names.backup);
   if (backup.kind == Kind::kRegular && SameFile(backup, original)) return;
   // Without an older backup to replace, the second name goes straight where
   // it belongs: a link, like a rename, either makes the name whole or not
@@ -124,10 +119,14 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
 }  // namespace
 
 ReplacementNames NamesOf(FileSystem& fs, const std::string& listed) {
+  return NamesOf(fs, listed, StatName(fs, listed).kind == Kind::kLink);
+}
+
+ReplacementNames NamesOf(FileSystem& fs, const std::string& listed, bool link) {
   ReplacementNames names;
   names.listed = listed;
   names.target = listed;
-  if (StatName(fs, listed).kind == Kind::kLink) {
+  if (link) {
     if (int err = fs.ResolveLinks(listed, &names.target)) {
       ThrowFileError("open", listed, err);
     }
@@ -138,28 +137,31 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed) {
   return names;
 }
 
-void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
-  const FileSystem::Status target = StatFile(fs, names.target);
+void ReplaceableCheck::CheckFolder(const std::string& folder) {
+  if (folders_.count(folder)) return;
+  if (int err = fs_.Access(folder, true)) ThrowFileError("open", folder, err);
+  folders_.insert(folder);
+}
+
+void ReplaceableCheck::Check(ReplacementNames& names,
+                             const FileSystem::Status& target) {
   // The file's own mark counts whoever runs the program: root passes every
   // access check, yet a read-only form in a working copy is not to be
   // changed behind its source control's back.
   if ((target.permissions & 0200) == 0) {
     ThrowFileError("open", names.listed, EACCES);
   }
-  if (int err = fs.Access(names.target, true)) {
+  if (int err = fs_.Access(names.target, true)) {
     ThrowFileError("open", names.listed, err);
   }
-  const auto check_folder = [&fs](const std::string& folder) {
-    if (int err = fs.Access(folder, true)) ThrowFileError("open", folder, err);
-  };
   const std::string listed_folder = FolderOf(names.listed);
   const std::string target_folder = FolderOf(names.target);
-  check_folder(listed_folder);
-  if (target_folder != listed_folder) check_folder(target_folder);
-  if (int err = fs.MayReplace(names.target)) {
+  CheckFolder(listed_folder);
+  if (target_folder != listed_folder) CheckFolder(target_folder);
+  if (int err = fs_.MayReplace(names.target)) {
     ThrowFileError("rename", names.listed, err);
   }
-  const FileSystem::Status backup = StatName(fs, names.backup);
+  const FileSystem::Status backup = StatName(fs_, names.backup);
   if (backup.kind == Kind::kDirectory) {
     ThrowFileError("open", names.backup, EISDIR);
   }
@@ -167,7 +169,7 @@ void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
   // backup's place, and the original would be gone.
   if (names.target != names.listed && backup.kind != Kind::kMissing) {
     std::string backup_target;
-    if (int err = fs.ResolveLinks(names.backup, &backup_target)) {
+    if (int err = fs_.ResolveLinks(names.backup, &backup_target)) {
       ThrowFileError("open", names.backup, err);
     }
     if (backup_target == names.target) {
@@ -175,13 +177,18 @@ void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
     }
   }
   if (backup.kind != Kind::kMissing) {
-    if (int err = fs.MayReplace(names.backup)) {
+    if (int err = fs_.MayReplace(names.backup)) {
       ThrowFileError("rename", names.backup, err);
     }
   }
-  const bool backup_temp_taken = CheckTempName(fs, names.backup_temp);
-  const bool new_temp_taken = CheckTempName(fs, names.new_temp);
+  names.backup_found = backup.kind != Kind::kMissing;
+  const bool backup_temp_taken = CheckTempName(fs_, names.backup_temp);
+  const bool new_temp_taken = CheckTempName(fs_, names.new_temp);
   names.leftovers = backup_temp_taken || new_temp_taken;
+}
+
+void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
+  ReplaceableCheck(fs).Check(names, StatFile(fs, names.target));
 }
 
 FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,

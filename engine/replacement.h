@@ -2,6 +2,7 @@
 #define ENGINE_REPLACEMENT_H_
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "engine/filesystem.h"
@@ -23,6 +24,9 @@ struct ReplacementNames {
   // Whether a killed run may have left files under the temporary names:
   // so until the check before writing finds both free.
   bool leftovers = true;
+  // Whether something may be under the backup's name: so until the check
+  // before writing finds it free.
+  bool backup_found = true;
 };
 
 // The suffixes of the temporary names, recognisable as this program's. None
@@ -32,12 +36,31 @@ inline constexpr char kBackupTempSuffix[] = ".bak~";
 inline constexpr char kNewTempSuffix[] = ".new~";
 
 ReplacementNames NamesOf(FileSystem& fs, const std::string& listed);
+// The same where the lookup of listed just found whether it is a link.
+ReplacementNames NamesOf(FileSystem& fs, const std::string& listed, bool link);
 
-// Throws, before anything is written, for whatever would stop the
-// replacement of names.listed half way: a file marked read-only or that we
-// may not write, a folder we may not add names to, a name we may not replace
-// (a sticky folder), a folder or a link where a temporary name or the backup
-// goes. Notes in names whether leftovers of a killed run are in the way.
+// The check before writing, for the files of one project: they share a few
+// folders, so each folder's rights are asked once.
+class ReplaceableCheck {
+ public:
+  explicit ReplaceableCheck(FileSystem& fs) : fs_(fs) {}
+
+  // Throws, before anything is written, for whatever would stop the
+  // replacement of names.listed half way: a file marked read-only or that
+  // we may not write, a folder we may not add names to, a name we may not
+  // replace (a sticky folder), a folder or a link where a temporary name or
+  // the backup goes. target is the status of names.target, just looked up.
+  // Notes in names what it found under the backup's and temporary names.
+  void Check(ReplacementNames& names, const FileSystem::Status& target);
+
+ private:
+  void CheckFolder(const std::string& folder);
+
+  FileSystem& fs_;
+  std::set<std::string> folders_;
+};
+
+// The check of one file on its own.
 void CheckReplaceable(FileSystem& fs, ReplacementNames& names);
 
 // Backs up names.target under names.backup and replaces it with what write
