@@ -130,9 +130,19 @@ TEST_F(DefaultFileSystemTest, ANewFileTakesTheOriginalsRights) {
 TEST_F(DefaultFileSystemTest, RenameReplacesAnExistingFile) {
   dir.Write("f.frm.bak~", "new");
   dir.Write("f.frm.bak", "old");
+  ASSERT_EQ(0, fs.Link(dir / "f.frm.bak", dir / "f.frm"));
   EXPECT_EQ(0, fs.Rename(dir / "f.frm.bak~", dir / "f.frm.bak"));
   EXPECT_EQ("new", dir.Read("f.frm.bak"));
   EXPECT_FALSE(dir.Exists("f.frm.bak~"));
+  // The file replaced keeps its other names.
+  EXPECT_EQ("old", dir.Read("f.frm"));
+  // A name that is free is simply taken; a folder is never replaced.
+  EXPECT_EQ(0, fs.Rename(dir / "f.frm", dir / "g.frm"));
+  EXPECT_EQ("old", dir.Read("g.frm"));
+  dir.Write("Forms/a.frm", "a");
+  EXPECT_NE(0, fs.Rename(dir / "g.frm", dir / "Forms"));
+  EXPECT_EQ("old", dir.Read("g.frm"));
+  EXPECT_EQ("a", dir.Read("Forms/a.frm"));
 }
 
 TEST_F(DefaultFileSystemTest, TellsWhatAndWhichFileANameIs) {
