@@ -23,6 +23,10 @@ class TextScan {
   // Whether the needle occurs; after a decisive needle settled the scan,
   // false for any other that was not found before.
   bool Found(size_t needle) const { return found_[needle]; }
+  // Whether further bytes can change nothing a plan takes from the scan:
+  // it is settled, and a CR makes the line ends written CR LF whatever
+  // follows.
+  bool Decided() const { return settled_ && has_cr_; }
 
  private:
   // Looks for the needles not yet found in bytes; true once settled.

@@ -18,11 +18,13 @@ TEST(TextScan, LearnsWhatTheWholeTextHoldsWhateverItsChunks) {
     std::string text;
     std::vector<bool> found;  // of the needles not settled by another
     bool cr, lf;
+    bool decided;
   } cases[] = {
-      {"xx mark8 yy OTHER zz\n", {false, true, true}, false, true},
-      {"mark8 then #HEAD\r\nother\n", {true}, true, true},
-      {"#hea d mark 8 OTH\rER", {false, false, false}, true, false},
-      {"", {false, false, false}, false, false},
+      {"xx mark8 yy OTHER zz\n", {false, true, true}, false, true, false},
+      {"mark8 then #HEAD\r\nother\n", {true}, true, true, true},
+      {"#head then lines\n", {true}, false, true, false},
+      {"#hea d mark 8 OTH\rER", {false, false, false}, true, false, false},
+      {"", {false, false, false}, false, false, false},
   };
   for (const auto& c : cases) {
     for (const size_t n :
@@ -37,6 +39,7 @@ TEST(TextScan, LearnsWhatTheWholeTextHoldsWhateverItsChunks) {
       }
       EXPECT_EQ(c.cr, scan.has_cr()) << what;
       EXPECT_EQ(c.lf, scan.has_lf()) << what;
+      EXPECT_EQ(c.decided, scan.Decided()) << what;
     }
   }
 }
