@@ -17,18 +17,6 @@ bool HasDriveLetter(const std::string& fn) {
          ((fn[0] >= 'A' && fn[0] <= 'Z') || (fn[0] >= 'a' && fn[0] <= 'z'));
 }
 
-}  // namespace
-
-ListedNames::ListedNames(FileSystem& fs, std::string pth)
-    : fs_(fs), pth_(std::move(pth)) {}
-
-std::string ResolveListedName(const std::string& pth, const std::string& fn,
-                              FileSystem& fs) {
-  return ListedNames(fs, pth).Resolve(fn).path;
-}
-
-namespace {
-
 // What a name found holds: a link is followed, and its being one noted.
 ListedPath Found(FileSystem& fs, std::string path,
                  const FileSystem::Status& own) {
@@ -40,6 +28,14 @@ ListedPath Found(FileSystem& fs, std::string path,
 }
 
 }  // namespace
+
+ListedNames::ListedNames(FileSystem& fs, std::string pth)
+    : fs_(fs), pth_(std::move(pth)) {}
+
+std::string ResolveListedName(const std::string& pth, const std::string& fn,
+                              FileSystem& fs) {
+  return ListedNames(fs, pth).Resolve(fn).path;
+}
 
 #ifdef _WIN32
 
