@@ -11,8 +11,8 @@ class OutputFile;
 
 // How a converted file takes the place of its original while the original's
 // bytes are never at risk: the original is given a second name, its backup,
-// and the converted text goes to a new file that is then renamed over the
-// listed name. The original is never opened for writing, so a kill or a
+// and the converted text goes to a new file that then takes the listed name
+// in one step. The original is never opened for writing, so a kill or a
 // failure at any point leaves every name holding either what it held or a
 // complete new file.
 struct ReplacementNames {
