@@ -62,9 +62,6 @@ class FileSystem {
   virtual int Flush(const std::vector<std::string>& paths) = 0;
   // Replaces to atomically when it exists.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
-  // Gives each of two existing names the file the other one had, in one
-  // step. Refused where the file system cannot (ENOTSUP, EINVAL).
-  virtual int Swap(const std::string& a, const std::string& b) = 0;
   virtual int Remove(const std::string& path) = 0;
   // Names of the entries of a directory, without "." and "..".
   virtual int ListDir(const std::string& path,

@@ -392,17 +392,14 @@ FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const Version8Finder* left) {
   // The original is read under its own name while the new file is written:
   // it keeps that name until the new file is complete.
-  return Replace(
-      fs, names,
-      [&](OutputFile& target) {
-        std::optional<LineWatch> watch;
-        if (report != nullptr) watch.emplace(*report, false, left);
-        ConvertStream(
-            fs, names.target, plan.ends, tables,
-            [&](std::string_view bytes) { target.Write(bytes); },
-            watch ? &*watch : nullptr);
-      },
-      Landing::kTrade);
+  return Replace(fs, names, [&](OutputFile& target) {
+    std::optional<LineWatch> watch;
+    if (report != nullptr) watch.emplace(*report, false, left);
+    ConvertStream(
+        fs, names.target, plan.ends, tables,
+        [&](std::string_view bytes) { target.Write(bytes); },
+        watch ? &*watch : nullptr);
+  });
 }
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,

@@ -213,14 +213,6 @@ class PosixFileSystem : public FileSystem {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
 
-  int Swap(const std::string& a, const std::string& b) override {
-    if (Unnamable(a) || Unnamable(b)) return ENOENT;
-    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(),
-                       RENAME_EXCHANGE) == 0
-               ? 0
-               : errno;
-  }
-
   int Remove(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
     return ::unlink(path.c_str()) == 0 ? 0 : errno;

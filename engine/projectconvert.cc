@@ -308,7 +308,6 @@ void ConvertChecked(const std::string& pth, bool interactive,
                            left != nullptr ? &done : nullptr, left));
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {
-        RemoveLeftNewFile(fs, file.names);
         written.files.insert(IdOf(StatFile(fs, file.path)));
       } else {
         done.action = FileAction::kRepeat;
@@ -333,14 +332,10 @@ void ConvertChecked(const std::string& pth, bool interactive,
   }
   // Last, so that until every listed file is done the project is still
   // recognised as one to convert.
-  Record(written, pth,
-         Replace(
-             fs, project,
-             [&](OutputFile& out) {
-               out.Write(text);
-               out.Write(Terminator(ends));
-             },
-             Landing::kRename));
+  Record(written, pth, Replace(fs, project, [&](OutputFile& out) {
+           out.Write(text);
+           out.Write(Terminator(ends));
+         }));
   if (report != nullptr) {
     WatchProjectText(original, text, false, report->files.front());
     NoteLeftOver(folder, text, tables, fs, *report);

@@ -63,24 +63,9 @@ class ReplaceableCheck {
 // The check of one file on its own.
 void CheckReplaceable(FileSystem& fs, ReplacementNames& names);
 
-// How the new file takes the listed name: in one step either way. A rename
-// over a file makes ext4 start writing out the new file's data there and
-// then, file by file, its guard for programs that never flush; every
-// command here flushes once at its end instead, which costs far less. So
-// the new file and the original trade names, and the original's temporary
-// name is removed. A run killed before that removal leaves the name, which
-// only a later conversion of the same file removes: the project file, which
-// a second run finds converted and leaves alone, is renamed.
-enum class Landing { kTrade, kRename };
-
 // Backs up names.target under names.backup and replaces it with what write
 // puts into the new file. Returns the new file's status.
 FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
-                           const std::function<void(OutputFile&)>& write,
-                           Landing landing);
-
-// Removes what a killed run left under the new file's temporary name of a
-// file that is converted already, if it can: the name is this program's.
-void RemoveLeftNewFile(FileSystem& fs, const ReplacementNames& names);
+                           const std::function<void(OutputFile&)>& write);
 
 #endif  // ENGINE_REPLACEMENT_H_

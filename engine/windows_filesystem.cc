@@ -238,13 +238,6 @@ class WindowsFileSystem : public FileSystem {
                : LastErrno();
   }
 
-  // NTFS writes nothing out early at a rename over a file, so nothing is
-  // gained by trading names, which Windows cannot do in one step anyway.
-  int Swap(const std::string&, const std::string&) override {
-    StartCall();
-    return Failed(ENOTSUP, ERROR_NOT_SUPPORTED);
-  }
-
   // Windows has no sticky folders: whoever may write the folder may replace
   // its names.
   int MayReplace(const std::string& path) override {

@@ -48,11 +48,6 @@ void DiskModel::Rename(const std::string& from, const std::string& to) {
   events_.push_back({Op::kRename, -1, from, to, {}});
 }
 
-void DiskModel::Swap(const std::string& a, const std::string& b) {
-  std::swap(names_.at(a), names_.at(b));
-  events_.push_back({Op::kSwap, -1, a, b, {}});
-}
-
 void DiskModel::Remove(const std::string& path) {
   names_.erase(path);
   events_.push_back({Op::kRemove, -1, path, {}, {}});
@@ -130,7 +125,6 @@ std::vector<DiskModel::Disk> DiskModel::DisksAfter(size_t cut, size_t limit,
         names[e.to] = names.at(e.path);
         names.erase(e.path);
       }
-      if (e.op == Op::kSwap) std::swap(names.at(e.path), names.at(e.to));
       if (e.op == Op::kRemove) names.erase(e.path);
     }
     std::vector<const std::string*> shows(now.size());
@@ -221,12 +215,6 @@ int JournalingFileSystem::Rename(const std::string& from,
                                  const std::string& to) {
   const int err = FaultyFileSystem::Rename(from, to);
   if (err == 0) model_.Rename(Name(from), Name(to));
-  return err;
-}
-
-int JournalingFileSystem::Swap(const std::string& a, const std::string& b) {
-  const int err = FaultyFileSystem::Swap(a, b);
-  if (err == 0) model_.Swap(Name(a), Name(b));
   return err;
 }
 

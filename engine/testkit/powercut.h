@@ -29,7 +29,6 @@ class DiskModel {
   int FileAt(const std::string& path) const;  // -1 where there is none
   void Link(int file, const std::string& path);
   void Rename(const std::string& from, const std::string& to);
-  void Swap(const std::string& a, const std::string& b);
   void Remove(const std::string& path);
   void SyncFile(int file);
   void SyncFolders();  // every folder entry made so far
@@ -48,7 +47,6 @@ class DiskModel {
     kTruncate,
     kLink,
     kRename,
-    kSwap,
     kRemove,
     kSyncFile,
     kSyncFolders,
@@ -61,7 +59,7 @@ class DiskModel {
   };
   bool IsEntry(Op op) const {
     return op == Op::kCreate || op == Op::kLink || op == Op::kRename ||
-           op == Op::kSwap || op == Op::kRemove;
+           op == Op::kRemove;
   }
 
   std::map<std::string, int> initial_names_;
@@ -88,7 +86,6 @@ class JournalingFileSystem : public FaultyFileSystem {
   int SyncDir(const std::string& folder) override;
   int Flush(const std::vector<std::string>& paths) override;
   int Rename(const std::string& from, const std::string& to) override;
-  int Swap(const std::string& a, const std::string& b) override;
   int Remove(const std::string& path) override;
   int ChangeDir(const std::string& path) override;
 

@@ -251,11 +251,6 @@ int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
   return real_.Rename(from, to);
 }
 
-int FaultyFileSystem::Swap(const std::string& a, const std::string& b) {
-  if (Fails("Swap " + a + " " + b)) return fail_errno;
-  return real_.Swap(a, b);
-}
-
 int FaultyFileSystem::Remove(const std::string& path) {
   if (Fails("Remove " + path)) return fail_errno;
   return real_.Remove(path);

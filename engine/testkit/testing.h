@@ -116,7 +116,6 @@ class FaultyFileSystem : public FileSystem {
   int SyncDir(const std::string& folder) override;
   int Flush(const std::vector<std::string>& paths) override;
   int Rename(const std::string& from, const std::string& to) override;
-  int Swap(const std::string& a, const std::string& b) override;
   int Remove(const std::string& path) override;
   int ListDir(const std::string& path,
               std::vector<std::string>* names) override;

@@ -147,16 +147,12 @@ std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
     }
     const TreeEntry* original = BaseOf(before, name, kBackupTemp);
     const TreeEntry* fresh = BaseOf(converted, name, kNewTemp);
-    // Once the new file has traded names with the original, the new file's
-    // temporary name holds the original until it is removed.
-    const TreeEntry* traded = BaseOf(before, name, kNewTemp);
     if (original == nullptr && fresh == nullptr) {
       broken.push_back(name + " appeared");
     } else if (!in_flight) {
       broken.push_back(name + " was left behind");
     } else if (is.kind != TreeEntry::Kind::kFile ||
-               (!IsPrefix(is.bytes, (original ? original : fresh)->bytes) &&
-                (traded == nullptr || is != *traded))) {
+               !IsPrefix(is.bytes, (original ? original : fresh)->bytes)) {
       broken.push_back(name + " is no part of its file");
     }
   }

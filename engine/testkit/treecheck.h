@@ -33,8 +33,7 @@ TreeEntry Link(std::string target);
 // holds anything but its bytes or its whole converted text. When in_flight is
 // true (a killed run, or a device that failed for good), what the run was
 // writing may be left under a temporary name: part of a file's bytes under
-// "<name>.bak~", part of its converted text or all of its bytes under
-// "<name>.new~". Returns one
+// "<name>.bak~", part of its converted text under "<name>.new~". Returns one
 // line per broken promise, none when kept.
 std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
                                    const Tree& converted, bool in_flight);
