@@ -121,12 +121,12 @@ std::string ReadWholeFile(FileSystem& fs, const std::string& path) {
 }
 
 void ReadChunks(FileSystem& fs, const std::string& path,
-                const std::function<void(std::string_view chunk)>& take) {
+                const std::function<bool(std::string_view chunk)>& take) {
   constexpr size_t kChunk = 1 << 16;
   InputFile in(fs, path);
   const auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
   while (const size_t got = in.Read(buf.get(), kChunk)) {
-    take(std::string_view(buf.get(), got));
+    if (!take(std::string_view(buf.get(), got))) break;
   }
   in.Close();
 }

@@ -74,8 +74,8 @@ FileSystem::Status CheckListed(const std::string& path,
 std::string ReadWholeFile(FileSystem& fs, const std::string& path);
 
 // Hands the bytes of the file at path to take, chunk by chunk, in bounded
-// memory.
+// memory, until the end or until take returns false.
 void ReadChunks(FileSystem& fs, const std::string& path,
-                const std::function<void(std::string_view chunk)>& take);
+                const std::function<bool(std::string_view chunk)>& take);
 
 #endif  // ENGINE_FILES_H_

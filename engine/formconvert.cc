@@ -190,14 +190,10 @@ constexpr size_t kReadChunk = 1 << 16;
 
 // Reads path into scan until the rest could change nothing the scan tells.
 void ScanFile(FileSystem& fs, const std::string& path, TextScan& scan) {
-  InputFile in(fs, path);
-  const auto buf = std::make_unique_for_overwrite<char[]>(kReadChunk);
-  while (!scan.Decided()) {
-    const size_t got = in.Read(buf.get(), kReadChunk);
-    if (got == 0) break;
-    scan.Feed(std::string_view(buf.get(), got));
-  }
-  in.Close();
+  ReadChunks(fs, path, [&](std::string_view chunk) {
+    scan.Feed(chunk);
+    return !scan.Decided();
+  });
 }
 
 void ConvertStream(FileSystem& fs, const std::string& path, LineEnds ends,

@@ -94,7 +94,10 @@ FileReport ScanOtherEntry(const std::string& folder, const std::string& fn,
     const std::string& path = found.path;
     CheckListed(path, found.status);
     PlaceScan scan(finder, report);
-    ReadChunks(fs, path, [&](std::string_view chunk) { scan.Feed(chunk); });
+    ReadChunks(fs, path, [&](std::string_view chunk) {
+      scan.Feed(chunk);
+      return true;
+    });
     scan.Finish();
   } catch (const std::filesystem::filesystem_error& e) {
     report.action = FileAction::kUnreadable;
