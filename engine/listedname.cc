@@ -81,28 +81,31 @@ bool IsDots(const std::string& part) { return part == "." || part == ".."; }
 
 }  // namespace
 
-// The entry of folder equal to name with case ignored, when exactly one is.
-// A folder that cannot be read is an error of its own, not a missing name.
-bool ListedNames::FindFolded(const std::string& folder, const std::string& name,
-                             std::string* found) {
+// The path of the entry of folder equal to name with case ignored, when
+// exactly one is; else a missing wanted. A folder that cannot be read is an
+// error of its own, not a missing name.
+std::string ListedNames::Folded(const std::string& folder,
+                                const std::string& name,
+                                const std::string& wanted) {
   const std::string dir = folder.empty() ? "." : folder;
   auto listing = listings_.find(dir);
   if (listing == listings_.end()) {
     std::vector<std::string> entries;
     if (int err = fs_.ListDir(dir, &entries)) {
-      if (err == ENOENT || err == ENOTDIR) return false;
-      ThrowFileError("list", dir, err);
+      if (err != ENOENT && err != ENOTDIR) ThrowFileError("list", dir, err);
     }
     listing = listings_.emplace(dir, std::move(entries)).first;
   }
+  const std::string* found = nullptr;
   int matches = 0;
   for (const std::string& entry : listing->second) {
     if (EqualsIgnoreCase(entry, name)) {
-      *found = entry;
+      found = &entry;
       ++matches;
     }
   }
-  return matches == 1;
+  if (matches != 1) ThrowFileError("open", wanted, ENOENT);
+  return JoinPath(folder, *found);
 }
 
 // The folder that part names in path.
@@ -115,9 +118,7 @@ std::string ListedNames::Step(const std::string& path, const std::string& part,
     return known->second;
   }
   if (StatFile(fs_, next).kind == FileSystem::Kind::kMissing) {
-    std::string entry;
-    if (!FindFolded(path, part, &entry)) ThrowFileError("open", wanted, ENOENT);
-    next = JoinPath(path, entry);
+    next = Folded(path, part, wanted);
   }
   folders_.emplace(key, next);
   return next;
@@ -140,9 +141,7 @@ ListedPath ListedNames::Resolve(const std::string& fn) {
   std::string next = JoinPath(path, last);
   FileSystem::Status own = StatName(fs_, next);
   if (!IsDots(last) && own.kind == FileSystem::Kind::kMissing) {
-    std::string entry;
-    if (!FindFolded(path, last, &entry)) ThrowFileError("open", wanted, ENOENT);
-    next = JoinPath(path, entry);
+    next = Folded(path, last, wanted);
     own = StatName(fs_, next);
   }
   return Found(fs_, std::move(next), own);

@@ -38,8 +38,8 @@ class ListedNames {
  private:
   std::string Step(const std::string& path, const std::string& part,
                    const std::string& wanted);
-  bool FindFolded(const std::string& folder, const std::string& name,
-                  std::string* found);
+  std::string Folded(const std::string& folder, const std::string& name,
+                     const std::string& wanted);
 
   FileSystem& fs_;
   std::string pth_;
