@@ -131,6 +131,18 @@ void ReadChunks(FileSystem& fs, const std::string& path,
   in.Close();
 }
 
+bool ReadUpTo(FileSystem& fs, const std::string& path, size_t limit,
+              std::string& bytes) {
+  bytes.clear();
+  bool whole = true;
+  ReadChunks(fs, path, [&](std::string_view chunk) {
+    whole = chunk.size() <= limit - bytes.size();
+    if (whole) bytes.append(chunk);
+    return whole;
+  });
+  return whole;
+}
+
 FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {
   return CheckListed(path, StatFile(fs, path));
 }

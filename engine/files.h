@@ -72,6 +72,10 @@ FileSystem::Status CheckListed(FileSystem& fs, const std::string& path);
 FileSystem::Status CheckListed(const std::string& path,
                                const FileSystem::Status& status);
 std::string ReadWholeFile(FileSystem& fs, const std::string& path);
+// Reads the whole file at path into bytes when it holds at most limit
+// bytes; false, having stopped reading, when it holds more.
+bool ReadUpTo(FileSystem& fs, const std::string& path, size_t limit,
+              std::string& bytes);
 
 // Hands the bytes of the file at path to take, chunk by chunk, in bounded
 // memory, until the end or until take returns false.

@@ -21,6 +21,10 @@ class FileSystem {
     unsigned long long device = 0;
     unsigned long long inode = 0;
     unsigned long long links = 1;  // how many names the file has
+    // The file's length, and when its bytes last changed, in the system's
+    // own units: with the id, whether it still holds what was read.
+    unsigned long long size = 0;
+    long long modified = 0;
   };
 
   virtual ~FileSystem() = default;

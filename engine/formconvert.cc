@@ -196,16 +196,43 @@ void ScanFile(FileSystem& fs, const std::string& path, TextScan& scan) {
   });
 }
 
+void Convert(const SourceReader::Refill& refill, LineEnds ends,
+             const Tables& tables, const TargetWriter::Sink& sink,
+             LineWatch* watch) {
+  SourceReader in(refill, ends);
+  TargetWriter out(sink, ends);
+  ConvertFormLines(in, out, tables, watch);
+  out.Flush();
+}
+
 void ConvertStream(FileSystem& fs, const std::string& path, LineEnds ends,
                    const Tables& tables, const TargetWriter::Sink& sink,
                    LineWatch* watch = nullptr) {
   InputFile source(fs, path);
-  SourceReader in([&](char* buf, size_t n) { return source.Read(buf, n); },
-                  ends);
-  TargetWriter out(sink, ends);
-  ConvertFormLines(in, out, tables, watch);
-  out.Flush();
+  Convert([&](char* buf, size_t n) { return source.Read(buf, n); }, ends,
+          tables, sink, watch);
   source.Close();
+}
+
+void ConvertBytes(std::string_view bytes, LineEnds ends, const Tables& tables,
+                  const TargetWriter::Sink& sink, LineWatch* watch) {
+  Convert(
+      [&](char* buf, size_t n) {
+        const size_t k = bytes.copy(buf, n);
+        bytes.remove_prefix(k);
+        return k;
+      },
+      ends, tables, sink, watch);
+}
+
+// Whether now is the status of the very file read under read: the same
+// file, as long, last changed at the same time. A file system that names no
+// file by its id leaves it unknown, and the file is read again.
+bool StillAsRead(const FileSystem::Status& now,
+                 const FileSystem::Status& read) {
+  return (read.device != 0 || read.inode != 0) && now.device == read.device &&
+         now.inode == read.inode && now.size == read.size &&
+         now.modified == read.modified;
 }
 
 // Scans the file and, in the same reading, converts it into nothing to learn
@@ -358,18 +385,14 @@ Likeness LikenessToBackup(const std::string& path, const Tables& tables,
   return likeness.Result();
 }
 
-}  // namespace
+// A version 8 header settles it: the file is one to convert.
+TextScan PlanScan(const Tables& tables) {
+  return TextScan(Marks(tables), tables.FormTable.size());
+}
 
-FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
-                  FileReport* changes) {
-  // A version 8 header settles it: the file is one to convert.
-  TextScan scan(Marks(tables), tables.FormTable.size());
-  if (changes != nullptr) {
-    ScanAndWatch(fs, path, tables, scan, *changes);
-  } else {
-    ScanFile(fs, path, scan);
-  }
-  FormPlan plan;
+// What the scan of path's bytes tells for plan.
+void Settle(const std::string& path, const TextScan& scan,
+            const Tables& tables, FileSystem& fs, FormPlan& plan) {
   plan.ends = LineEndsOf(scan.has_cr(), scan.has_lf());
   // A file cut short after its conversion was renamed into place, before
   // its bytes reached the disk, may even look converted; converting it
@@ -379,6 +402,37 @@ FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
     ThrowFileError("convert", path, CutFileError());
   }
   plan.convert = likeness != Likeness::kSame && !AlreadyConverted(scan, tables);
+}
+
+}  // namespace
+
+FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
+                  FileReport* changes) {
+  TextScan scan = PlanScan(tables);
+  if (changes != nullptr) {
+    ScanAndWatch(fs, path, tables, scan, *changes);
+  } else {
+    ScanFile(fs, path, scan);
+  }
+  FormPlan plan;
+  Settle(path, scan, tables, fs, plan);
+  return plan;
+}
+
+FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
+                  size_t keep, const Tables& tables, FileSystem& fs) {
+  TextScan scan = PlanScan(tables);
+  FormPlan plan;
+  std::string bytes;
+  if (status.size <= keep) bytes.reserve(status.size);
+  if (status.size <= keep && ReadUpTo(fs, path, keep, bytes)) {
+    scan.Feed(bytes);
+    plan.bytes = std::move(bytes);
+    plan.read = status;
+  } else {
+    ScanFile(fs, path, scan);
+  }
+  Settle(path, scan, tables, fs, plan);
   return plan;
 }
 
@@ -388,13 +442,20 @@ FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const Version8Finder* left) {
   // The original is read under its own name while the new file is written:
   // it keeps that name until the new file is complete.
-  return Replace(fs, names, [&](OutputFile& target) {
+  return Replace(fs, names, [&](OutputFile& target,
+                                const FileSystem::Status& original) {
     std::optional<LineWatch> watch;
     if (report != nullptr) watch.emplace(*report, false, left);
-    ConvertStream(
-        fs, names.target, plan.ends, tables,
-        [&](std::string_view bytes) { target.Write(bytes); },
-        watch ? &*watch : nullptr);
+    const TargetWriter::Sink sink = [&](std::string_view bytes) {
+      target.Write(bytes);
+    };
+    if (plan.bytes && StillAsRead(original, plan.read)) {
+      ConvertBytes(*plan.bytes, plan.ends, tables, sink,
+                   watch ? &*watch : nullptr);
+    } else {
+      ConvertStream(fs, names.target, plan.ends, tables, sink,
+                    watch ? &*watch : nullptr);
+    }
   });
 }
 

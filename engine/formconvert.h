@@ -1,6 +1,8 @@
 #ifndef ENGINE_FORMCONVERT_H_
 #define ENGINE_FORMCONVERT_H_
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "engine/filesystem.h"
@@ -39,6 +41,11 @@ enum class FormOutcome { kConverted, kAlreadyConverted };
 struct FormPlan {
   bool convert = false;
   LineEnds ends = LineEnds::kCr;
+  // The bytes the plan read, where the caller let it keep them, and the
+  // status of the file they were read from: the rewrite converts them
+  // instead of reading the file again, unless it is no longer that file.
+  std::optional<std::string> bytes;
+  FileSystem::Status read;
 };
 // With changes, the same reading also learns which lines the conversion
 // would change: changes counts them and keeps the first few. A file that
@@ -46,6 +53,10 @@ struct FormPlan {
 // throws CutFileError().
 FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
                   FileReport* changes = nullptr);
+// The same for a file whose status was just looked up; the plan keeps its
+// bytes when there are at most keep of them.
+FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
+                  size_t keep, const Tables& tables, FileSystem& fs);
 
 // Backs up the file names.listed reaches and replaces it with its
 // conversion, as planned and checked. Returns the new file's status. With

@@ -32,6 +32,8 @@ void Fill(const struct stat& st, FileSystem::Status* status) {
   status->device = st.st_dev;
   status->inode = st.st_ino;
   status->links = st.st_nlink;
+  status->size = static_cast<unsigned long long>(st.st_size);
+  status->modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
 }
 
 // Extended attributes a file system does not keep, or that only a

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
+constexpr size_t kKeptBytes = 32 << 20;
 
 // Adds to names every entry key + name, where name runs from after the key
 // up to and including the next ext.
@@ -276,6 +277,9 @@ void ConvertChecked(const std::string& pth, bool interactive,
   std::set<std::string> reached = {canonical.Of(project)};
   std::vector<ListedFile> files;
   ListedNames listed(fs, folder);
+  // The check's reading of each file is kept for its rewrite, up to a bound
+  // that the largest projects do not reach, so most files are read once.
+  size_t keep = kKeptBytes;
   for (const std::string& fn : names) {
     ListedFile& file = files.emplace_back();
     const ListedPath found = listed.Resolve(fn);
@@ -285,7 +289,8 @@ void ConvertChecked(const std::string& pth, bool interactive,
     const bool again = !reached.insert(canonical.Of(file.names)).second;
     file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
     if (file.repeat) continue;
-    file.plan = PlanForm(file.path, tables, fs);
+    file.plan = PlanForm(file.path, status, keep, tables, fs);
+    if (file.plan.bytes) keep -= file.plan.bytes->size();
     if (file.plan.convert) replaceable.Check(file.names, status);
   }
 
@@ -332,10 +337,12 @@ void ConvertChecked(const std::string& pth, bool interactive,
   }
   // Last, so that until every listed file is done the project is still
   // recognised as one to convert.
-  Record(written, pth, Replace(fs, project, [&](OutputFile& out) {
-           out.Write(text);
-           out.Write(Terminator(ends));
-         }));
+  Record(written, pth,
+         Replace(fs, project,
+                 [&](OutputFile& out, const FileSystem::Status&) {
+                   out.Write(text);
+                   out.Write(Terminator(ends));
+                 }));
   if (report != nullptr) {
     WatchProjectText(original, text, false, report->files.front());
     NoteLeftOver(folder, text, tables, fs, *report);

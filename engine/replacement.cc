@@ -191,8 +191,10 @@ void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
   ReplaceableCheck(fs).Check(names, StatFile(fs, names.target));
 }
 
-FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
-                           const std::function<void(OutputFile&)>& write) {
+FileSystem::Status Replace(
+    FileSystem& fs, const ReplacementNames& names,
+    const std::function<void(OutputFile&, const FileSystem::Status& original)>&
+        write) {
   // Anything that took a temporary name since the check is not ours: the
   // new file's creation and the backup's link refuse a name that is taken.
   if (names.leftovers) {
@@ -205,7 +207,7 @@ FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
     OutputFile out(fs, names.new_temp, original.permissions);
     fresh.emplace(fs, names.new_temp);
     out.TakeMetadataOf(names.target);
-    write(out);
+    write(out, original);
     out.Close();
   }
   BackUp(fs, names, original);

@@ -64,8 +64,11 @@ class ReplaceableCheck {
 void CheckReplaceable(FileSystem& fs, ReplacementNames& names);
 
 // Backs up names.target under names.backup and replaces it with what write
-// puts into the new file. Returns the new file's status.
-FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
-                           const std::function<void(OutputFile&)>& write);
+// puts into the new file; write learns the status of the original as it is
+// then. Returns the new file's status.
+FileSystem::Status Replace(
+    FileSystem& fs, const ReplacementNames& names,
+    const std::function<void(OutputFile&, const FileSystem::Status& original)>&
+        write);
 
 #endif  // ENGINE_REPLACEMENT_H_
