@@ -79,8 +79,11 @@ void OutputFile::Write(std::string_view bytes) {
   }
 }
 
-void OutputFile::TakeMetadataOf(const std::string& from) {
-  if (int err = fs_.CopyMetadata(from, fd_)) ThrowFileError("copy", path_, err);
+void OutputFile::TakeMetadataOf(const std::string& from,
+                                const FileSystem::Status& status) {
+  if (int err = fs_.CopyMetadata(from, status, fd_)) {
+    ThrowFileError("copy", path_, err);
+  }
 }
 
 void OutputFile::Sync() {

@@ -48,7 +48,9 @@ class OutputFile {
 
   void Write(std::string_view bytes);
   // Gives the file what it can of from's owner, rights and attributes.
-  void TakeMetadataOf(const std::string& from);
+  // status is from's, just looked up.
+  void TakeMetadataOf(const std::string& from,
+                      const FileSystem::Status& status);
   void Sync();  // returns once the bytes written are on disk
   // A close can report a write that failed late (a full disk, a network
   // share), so it is checked like any write.

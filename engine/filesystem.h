@@ -25,6 +25,9 @@ class FileSystem {
     // own units: with the id, whether it still holds what was read.
     unsigned long long size = 0;
     long long modified = 0;
+    // Who owns it, where the system has owners.
+    unsigned long owner = 0;
+    unsigned long group = 0;
   };
 
   virtual ~FileSystem() = default;
@@ -55,8 +58,10 @@ class FileSystem {
   virtual int Link(const std::string& existing,
                    const std::string& link_name) = 0;
   // Gives the open file fd what it can of from's owner, group, permission
-  // bits and extended attributes (access control lists among them).
-  virtual int CopyMetadata(const std::string& from, int fd) = 0;
+  // bits and extended attributes (access control lists among them); status
+  // is from's, just looked up.
+  virtual int CopyMetadata(const std::string& from, const Status& status,
+                           int fd) = 0;
   // Returns once the bytes of the open file fd are on disk.
   virtual int SyncFile(int fd) = 0;
   // Returns once the entries of folder (a name just added) are on disk.
@@ -67,9 +72,11 @@ class FileSystem {
   // Replaces to atomically when it exists.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Remove(const std::string& path) = 0;
-  // Names of the entries of a directory, without "." and "..".
-  virtual int ListDir(const std::string& path,
-                      std::vector<std::string>* names) = 0;
+  // Names of the entries of a directory, without "." and "..", and, where
+  // kinds is given, what each is as the listing tells, links not followed:
+  // kMissing where it does not tell.
+  virtual int ListDir(const std::string& path, std::vector<std::string>* names,
+                      std::vector<Kind>* kinds) = 0;
   // Makes path the process's current directory, as the batch command does
   // before converting each project.
   virtual int ChangeDir(const std::string& path) = 0;

@@ -105,7 +105,7 @@ TEST_F(DefaultFileSystemTest, ANewFileTakesTheOriginalsRights) {
   const bool attributes =
       ::setxattr(f.c_str(), "user.origin", "vcs", 3, 0) == 0;
   OutputFile out(fs, dir / "f.frm.new~", 0600);
-  out.TakeMetadataOf(f);
+  out.TakeMetadataOf(f, StatFile(fs, f));
   out.Sync();
   out.Close();
   struct stat was, is;
@@ -168,7 +168,7 @@ TEST_F(DefaultFileSystemTest, ReportsAMissingFileAsENOENT) {
   EXPECT_EQ(ENOENT, fs.Access(dir / "none", false));
   EXPECT_EQ(ENOENT, fs.Rename(dir / "none", dir / "other"));
   EXPECT_EQ(ENOENT, fs.Remove(dir / "none"));
-  EXPECT_EQ(ENOENT, fs.ListDir(dir / "none", &names));
+  EXPECT_EQ(ENOENT, fs.ListDir(dir / "none", &names, nullptr));
   EXPECT_EQ(ENOENT, fs.ChangeDir(dir / "none"));
 }
 
@@ -213,7 +213,7 @@ TEST_F(DefaultFileSystemTest, APathHoldingANulNamesNoFile) {
   EXPECT_EQ(ENOENT, fs.Rename(file, dir / "q"));
   EXPECT_EQ(ENOENT, fs.Rename(dir / "p/modMain.bas", file));
   EXPECT_EQ(ENOENT, fs.Remove(file));
-  EXPECT_EQ(ENOENT, fs.ListDir(folder, &names));
+  EXPECT_EQ(ENOENT, fs.ListDir(folder, &names, nullptr));
   EXPECT_EQ(ENOENT, fs.ChangeDir(folder));
   EXPECT_EQ("x", dir.Read("p/modMain.bas"));
 }
@@ -222,7 +222,7 @@ TEST_F(DefaultFileSystemTest, ListsAFolderAndEntersIt) {
   dir.Write("p/a.frm", "x");
   dir.Write("p/Forms/b.frm", "");
   std::vector<std::string> names;
-  ASSERT_EQ(0, fs.ListDir(dir / "p", &names));
+  ASSERT_EQ(0, fs.ListDir(dir / "p", &names, nullptr));
   std::sort(names.begin(), names.end());
   EXPECT_EQ(std::vector<std::string>({"Forms", "a.frm"}), names);
 

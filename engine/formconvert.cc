@@ -363,10 +363,13 @@ class FileLikeness {
 // How path stands to the conversion of its backup, when that is another
 // file: the same is what a run stopped after converting it leaves, cut what
 // a power cut after that can leave. kOther without such a backup.
+// found is what is under the backup's name, a link not followed.
 Likeness LikenessToBackup(const std::string& path, const Tables& tables,
-                          FileSystem& fs) {
+                          FileSystem& fs, FileSystem::Status& found) {
   const std::string bak = path + kBackupSuffix;
-  const FileSystem::Status backup = StatFile(fs, bak);
+  found = StatName(fs, bak);
+  const FileSystem::Status backup =
+      found.kind == FileSystem::Kind::kLink ? StatFile(fs, bak) : found;
   if (backup.kind != FileSystem::Kind::kRegular) return Likeness::kOther;
   const FileSystem::Status file = StatFile(fs, path);
   if (backup.device == file.device && backup.inode == file.inode) {
@@ -397,7 +400,7 @@ void Settle(const std::string& path, const TextScan& scan,
   // A file cut short after its conversion was renamed into place, before
   // its bytes reached the disk, may even look converted; converting it
   // again would make it the backup, and the original would be gone.
-  const Likeness likeness = LikenessToBackup(path, tables, fs);
+  const Likeness likeness = LikenessToBackup(path, tables, fs, plan.backup);
   if (likeness == Likeness::kCut) {
     ThrowFileError("convert", path, CutFileError());
   }

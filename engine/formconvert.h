@@ -46,6 +46,8 @@ struct FormPlan {
   // instead of reading the file again, unless it is no longer that file.
   std::optional<std::string> bytes;
   FileSystem::Status read;
+  // The backup's name as the plan found it, a link not followed.
+  FileSystem::Status backup;
 };
 // With changes, the same reading also learns which lines the conversion
 // would change: changes counts them and keeps the first few. A file that

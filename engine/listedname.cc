@@ -91,7 +91,7 @@ std::string ListedNames::Folded(const std::string& folder,
   auto listing = listings_.find(dir);
   if (listing == listings_.end()) {
     std::vector<std::string> entries;
-    if (int err = fs_.ListDir(dir, &entries)) {
+    if (int err = fs_.ListDir(dir, &entries, nullptr)) {
       if (err != ENOENT && err != ENOTDIR) ThrowFileError("list", dir, err);
     }
     listing = listings_.emplace(dir, std::move(entries)).first;

@@ -34,6 +34,8 @@ void Fill(const struct stat& st, FileSystem::Status* status) {
   status->links = st.st_nlink;
   status->size = static_cast<unsigned long long>(st.st_size);
   status->modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+  status->owner = st.st_uid;
+  status->group = st.st_gid;
 }
 
 // Extended attributes a file system does not keep, or that only a
@@ -83,6 +85,24 @@ int StatOf(const std::string& path, int flags, FileSystem::Status* status) {
   }
   Fill(st, status);
   return 0;
+}
+
+// What a folder entry is, as the folder itself says; not every file system
+// says it.
+FileSystem::Kind KindOf(unsigned char type) {
+  using Kind = FileSystem::Kind;
+  switch (type) {
+    case DT_REG:
+      return Kind::kRegular;
+    case DT_DIR:
+      return Kind::kDirectory;
+    case DT_LNK:
+      return Kind::kLink;
+    case DT_UNKNOWN:
+      return Kind::kMissing;
+    default:
+      return Kind::kOther;
+  }
 }
 
 class PosixFileSystem : public FileSystem {
@@ -167,21 +187,23 @@ class PosixFileSystem : public FileSystem {
                : errno;
   }
 
-  int CopyMetadata(const std::string& from, int fd) override {
+  int CopyMetadata(const std::string& from, const Status& status,
+                   int fd) override {
     if (Unnamable(from)) return ENOENT;
-    struct stat st;
-    if (::stat(from.c_str(), &st) != 0) return errno;
+    const auto owner = static_cast<uid_t>(status.owner);
+    const auto group = static_cast<gid_t>(status.group);
     // A conversion run as root must not leave root's files in a user's tree;
     // anyone else may keep at least the group where they belong to it.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    if (::fchown(fd, owner, group) != 0) {
       if (errno != EPERM) return errno;
-      if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0 &&
-          errno != EPERM) {
+      if (::fchown(fd, static_cast<uid_t>(-1), group) != 0 && errno != EPERM) {
         return errno;
       }
     }
     // After the owner: a change of owner clears the set-id bits.
-    if (::fchmod(fd, st.st_mode & 07777) != 0) return errno;
+    if (::fchmod(fd, static_cast<mode_t>(status.permissions)) != 0) {
+      return errno;
+    }
     return CopyAttributes(from, fd);
   }
 
@@ -220,16 +242,19 @@ class PosixFileSystem : public FileSystem {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
   }
 
-  int ListDir(const std::string& path,
-              std::vector<std::string>* names) override {
+  int ListDir(const std::string& path, std::vector<std::string>* names,
+              std::vector<Kind>* kinds) override {
     if (Unnamable(path)) return ENOENT;
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) return errno;
     names->clear();
+    if (kinds != nullptr) kinds->clear();
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
       const std::string name = entry->d_name;
-      if (name != "." && name != "..") names->push_back(name);
+      if (name == "." || name == "..") continue;
+      names->push_back(name);
+      if (kinds != nullptr) kinds->push_back(KindOf(entry->d_type));
     }
     const int err = errno;
     ::closedir(dir);

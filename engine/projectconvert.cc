@@ -291,7 +291,9 @@ void ConvertChecked(const std::string& pth, bool interactive,
     if (file.repeat) continue;
     file.plan = PlanForm(file.path, status, keep, tables, fs);
     if (file.plan.bytes) keep -= file.plan.bytes->size();
-    if (file.plan.convert) replaceable.Check(file.names, status);
+    if (file.plan.convert) {
+      replaceable.Check(file.names, status, &file.plan.backup);
+    }
   }
 
   const Version8Finder libraries = Version8Finder::Libraries(tables);

@@ -144,7 +144,8 @@ void ReplaceableCheck::CheckFolder(const std::string& folder) {
 }
 
 void ReplaceableCheck::Check(ReplacementNames& names,
-                             const FileSystem::Status& target) {
+                             const FileSystem::Status& target,
+                             const FileSystem::Status* found) {
   // The file's own mark counts whoever runs the program: root passes every
   // access check, yet a read-only form in a working copy is not to be
   // changed behind its source control's back.
@@ -161,7 +162,8 @@ void ReplaceableCheck::Check(ReplacementNames& names,
   if (int err = fs_.MayReplace(names.target)) {
     ThrowFileError("rename", names.listed, err);
   }
-  const FileSystem::Status backup = StatName(fs_, names.backup);
+  const FileSystem::Status backup =
+      found != nullptr ? *found : StatName(fs_, names.backup);
   if (backup.kind == Kind::kDirectory) {
     ThrowFileError("open", names.backup, EISDIR);
   }
@@ -206,7 +208,7 @@ FileSystem::Status Replace(
   {
     OutputFile out(fs, names.new_temp, original.permissions);
     fresh.emplace(fs, names.new_temp);
-    out.TakeMetadataOf(names.target);
+    out.TakeMetadataOf(names.target, original);
     write(out, original);
     out.Close();
   }

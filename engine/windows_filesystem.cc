@@ -158,6 +158,17 @@ unsigned Chunk(size_t n) {
   return static_cast<unsigned>(std::min<size_t>(n, INT_MAX));
 }
 
+// What a folder entry is, as the listing says: a reparse point (a link, a
+// junction, a file kept elsewhere) is for a lookup to tell.
+FileSystem::Kind KindOf(DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return FileSystem::Kind::kLink;
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+             ? FileSystem::Kind::kDirectory
+             : FileSystem::Kind::kRegular;
+}
+
 class WindowsFileSystem : public FileSystem {
  public:
   // Binary mode: text mode would turn CR LF into LF on the way in and LF
@@ -286,7 +297,8 @@ class WindowsFileSystem : public FileSystem {
 
   // The new file takes its rights from its folder, as every file created
   // there does; of the original it keeps the attributes a user sets.
-  int CopyMetadata(const std::string& from, int fd) override {
+  // The attributes are asked afresh: the status keeps none of them.
+  int CopyMetadata(const std::string& from, const Status&, int fd) override {
     StartCall();
     if (Unnamable(from)) return ENOENT;
     const DWORD attributes = ::GetFileAttributesA(from.c_str());
@@ -360,11 +372,12 @@ class WindowsFileSystem : public FileSystem {
   // conversion to the ANSI code page puts a "?" for a letter the code page
   // lacks, or a look-alike (U+0100 as "A"), and so names another file or
   // none. Such a name is an error, never a file passed over.
-  int ListDir(const std::string& path,
-              std::vector<std::string>* names) override {
+  int ListDir(const std::string& path, std::vector<std::string>* names,
+              std::vector<Kind>* kinds) override {
     StartCall();
     if (Unnamable(path)) return ENOENT;
     names->clear();
+    if (kinds != nullptr) kinds->clear();
     std::wstring pattern;
     if (!Wide(JoinPath(path.empty() ? "." : path, "*"), &pattern)) {
       return LastErrno();
@@ -382,7 +395,9 @@ class WindowsFileSystem : public FileSystem {
         ::FindClose(find);
         return Failed(EILSEQ, ERROR_NO_UNICODE_TRANSLATION);
       }
-      if (name != "." && name != "..") names->push_back(std::move(name));
+      if (name == "." || name == "..") continue;
+      names->push_back(std::move(name));
+      if (kinds != nullptr) kinds->push_back(KindOf(entry.dwFileAttributes));
     } while (::FindNextFileW(find, &entry));
     const DWORD error = ::GetLastError();
     ::FindClose(find);

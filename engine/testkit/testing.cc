@@ -1,5 +1,6 @@
 #include "engine/testkit/testing.h"
 
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <iterator>
 #include <random>
 #include <sstream>
+
+#include "engine/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -222,9 +225,10 @@ int FaultyFileSystem::Link(const std::string& existing,
   return real_.Link(existing, link_name);
 }
 
-int FaultyFileSystem::CopyMetadata(const std::string& from, int fd) {
+int FaultyFileSystem::CopyMetadata(const std::string& from,
+                                   const Status& status, int fd) {
   if (Fails("CopyMetadata " + from)) return fail_errno;
-  return real_.CopyMetadata(from, fd);
+  return real_.CopyMetadata(from, status, fd);
 }
 
 int FaultyFileSystem::SyncFile(int fd) {
@@ -257,10 +261,20 @@ int FaultyFileSystem::Remove(const std::string& path) {
 }
 
 int FaultyFileSystem::ListDir(const std::string& path,
-                              std::vector<std::string>* names) {
+                              std::vector<std::string>* names,
+                              std::vector<Kind>* kinds) {
   if (Fails("ListDir " + path)) return fail_errno;
   if (unreadable.count(path) != 0) return EACCES;
-  return real_.ListDir(path, names);
+  const int err = real_.ListDir(path, names, kinds);
+  // A listing tells nothing of an entry that cannot be examined.
+  if (err == 0 && kinds != nullptr) {
+    for (size_t k = 0; k < names->size(); ++k) {
+      if (unexaminable.count(JoinPath(path, (*names)[k])) != 0) {
+        (*kinds)[k] = Kind::kMissing;
+      }
+    }
+  }
+  return err;
 }
 
 int FaultyFileSystem::ChangeDir(const std::string& path) {

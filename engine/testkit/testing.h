@@ -88,7 +88,8 @@ class FaultyFileSystem : public FileSystem {
   // Paths that can be neither read nor listed, whose rights deny us.
   std::set<std::string> unreadable;
   // Paths whose status cannot be had, as for an entry of a folder the system
-  // lets us list but not search.
+  // lets us list but not search; their folder's listing does not say what
+  // they are, as on a file system that keeps no kinds in its folders.
   std::set<std::string> unexaminable;
   // Link refuses every second name, as FAT and exFAT drives and many
   // network shares do.
@@ -111,14 +112,15 @@ class FaultyFileSystem : public FileSystem {
   int MayReplace(const std::string& path) override;
   int ResolveLinks(const std::string& path, std::string* target) override;
   int Link(const std::string& existing, const std::string& link_name) override;
-  int CopyMetadata(const std::string& from, int fd) override;
+  int CopyMetadata(const std::string& from, const Status& status,
+                   int fd) override;
   int SyncFile(int fd) override;
   int SyncDir(const std::string& folder) override;
   int Flush(const std::vector<std::string>& paths) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Remove(const std::string& path) override;
-  int ListDir(const std::string& path,
-              std::vector<std::string>* names) override;
+  int ListDir(const std::string& path, std::vector<std::string>* names,
+              std::vector<Kind>* kinds) override;
   int ChangeDir(const std::string& path) override;
   int CurrentDir(std::string* path) override;
 
