@@ -86,6 +86,12 @@ void OutputFile::TakeMetadataOf(const std::string& from,
   }
 }
 
+FileSystem::Status OutputFile::Status() {
+  FileSystem::Status status;
+  if (int err = fs_.StatOpen(fd_, &status)) ThrowFileError("stat", path_, err);
+  return status;
+}
+
 void OutputFile::Sync() {
   if (int err = fs_.SyncFile(fd_)) ThrowFileError("flush", path_, err);
 }

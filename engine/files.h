@@ -51,6 +51,7 @@ class OutputFile {
   // status is from's, just looked up.
   void TakeMetadataOf(const std::string& from,
                       const FileSystem::Status& status);
+  FileSystem::Status Status();
   void Sync();  // returns once the bytes written are on disk
   // A close can report a write that failed late (a full disk, a network
   // share), so it is checked like any write.

@@ -46,6 +46,8 @@ class FileSystem {
   virtual int Stat(const std::string& path, Status* status) = 0;
   // Does not follow a final symbolic link: a link is kLink.
   virtual int StatLink(const std::string& path, Status* status) = 0;
+  // The status of the open file fd.
+  virtual int StatOpen(int fd, Status* status) = 0;
   // Whether the caller may read (and, if write, write) path.
   virtual int Access(const std::string& path, bool write) = 0;
   // Whether the folder of path lets the caller replace or remove that name:

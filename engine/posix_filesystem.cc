@@ -153,10 +153,18 @@ class PosixFileSystem : public FileSystem {
     return StatOf(path, AT_SYMLINK_NOFOLLOW, status);
   }
 
+  int StatOpen(int fd, Status* status) override {
+    *status = FileSystem::Status{};
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return errno;
+    Fill(st, status);
+    return 0;
+  }
+
   int MayReplace(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
     // Only a folder with the sticky bit refuses, and never to root.
-    const uid_t me = ::geteuid();
+    const uid_t me = euid_;
     if (me == 0) return 0;
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "."
@@ -276,6 +284,9 @@ class PosixFileSystem : public FileSystem {
     *path = std::move(buf);
     return 0;
   }
+
+ private:
+  const uid_t euid_ = ::geteuid();  // this program never changes it
 };
 
 }  // namespace

@@ -205,11 +205,13 @@ FileSystem::Status Replace(
   }
   const FileSystem::Status original = StatFile(fs, names.target);
   std::optional<TempName> fresh;
+  FileSystem::Status written;  // the new file's, which the rename keeps
   {
     OutputFile out(fs, names.new_temp, original.permissions);
     fresh.emplace(fs, names.new_temp);
     out.TakeMetadataOf(names.target, original);
     write(out, original);
+    written = out.Status();
     out.Close();
   }
   BackUp(fs, names, original);
@@ -217,5 +219,5 @@ FileSystem::Status Replace(
   // the new file's bytes out before its name, so a power cut leaves a form
   // whole, not empty. Trading names was a tenth faster, and gave that up.
   fresh->RenameTo(names.target);
-  return StatFile(fs, names.target);
+  return written;
 }

@@ -226,6 +226,15 @@ class WindowsFileSystem : public FileSystem {
     return StatOf(path, FILE_FLAG_OPEN_REPARSE_POINT, status);
   }
 
+  int StatOpen(int fd, Status* status) override {
+    StartCall();
+    *status = Status{};
+    const HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    if (h == INVALID_HANDLE_VALUE) return EBADF;
+    StatOfHandle(h, 0, status);
+    return 0;
+  }
+
   // The read-only attribute is the one right that can be seen beforehand;
   // on a folder it only marks a customised folder and forbids nothing.
   int Access(const std::string& path, bool write) override {
@@ -434,13 +443,18 @@ class WindowsFileSystem : public FileSystem {
       const int err = LastErrno();
       return err == ENOENT || err == ENOTDIR ? 0 : err;
     }
+    StatOfHandle(h, flags, status);
+    ::CloseHandle(h);
+    return 0;
+  }
+
+  static void StatOfHandle(HANDLE h, DWORD flags, Status* status) {
     BY_HANDLE_FILE_INFORMATION info;
     const bool disk = ::GetFileType(h) == FILE_TYPE_DISK &&
                       ::GetFileInformationByHandle(h, &info);
-    ::CloseHandle(h);
     if (!disk) {
       status->kind = Kind::kOther;
-      return 0;
+      return;
     }
     const DWORD attributes = info.dwFileAttributes;
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -464,7 +478,6 @@ class WindowsFileSystem : public FileSystem {
             (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime)
              << 32) |
             info.ftLastWriteTime.dwLowDateTime);
-    return 0;
   }
 };
 

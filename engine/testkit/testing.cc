@@ -207,6 +207,11 @@ int FaultyFileSystem::StatLink(const std::string& path, Status* status) {
   return real_.StatLink(path, status);
 }
 
+int FaultyFileSystem::StatOpen(int fd, Status* status) {
+  if (Fails("StatOpen")) return fail_errno;
+  return real_.StatOpen(fd, status);
+}
+
 int FaultyFileSystem::MayReplace(const std::string& path) {
   if (Fails("MayReplace " + path)) return fail_errno;
   return real_.MayReplace(path);

@@ -108,6 +108,7 @@ class FaultyFileSystem : public FileSystem {
   int Close(int fd) override;
   int Stat(const std::string& path, Status* status) override;
   int StatLink(const std::string& path, Status* status) override;
+  int StatOpen(int fd, Status* status) override;
   int Access(const std::string& path, bool write) override;
   int MayReplace(const std::string& path) override;
   int ResolveLinks(const std::string& path, std::string* target) override;
