@@ -364,10 +364,10 @@ class FileLikeness {
 // file: the same is what a run stopped after converting it leaves, cut what
 // a power cut after that can leave. kOther without such a backup.
 // found is what is under the backup's name, a link not followed.
-Likeness LikenessToBackup(const std::string& path, const Tables& tables,
-                          FileSystem& fs, FileSystem::Status& found) {
+Likeness LikenessToBackup(const std::string& path,
+                          const FileSystem::Status& found, const Tables& tables,
+                          FileSystem& fs) {
   const std::string bak = path + kBackupSuffix;
-  found = StatName(fs, bak);
   const FileSystem::Status backup =
       found.kind == FileSystem::Kind::kLink ? StatFile(fs, bak) : found;
   if (backup.kind != FileSystem::Kind::kRegular) return Likeness::kOther;
@@ -394,13 +394,14 @@ TextScan PlanScan(const Tables& tables) {
 }
 
 // What the scan of path's bytes tells for plan.
-void Settle(const std::string& path, const TextScan& scan,
-            const Tables& tables, FileSystem& fs, FormPlan& plan) {
+void Settle(const std::string& path, const FileSystem::Status& backup,
+            const TextScan& scan, const Tables& tables, FileSystem& fs,
+            FormPlan& plan) {
   plan.ends = LineEndsOf(scan.has_cr(), scan.has_lf());
   // A file cut short after its conversion was renamed into place, before
   // its bytes reached the disk, may even look converted; converting it
   // again would make it the backup, and the original would be gone.
-  const Likeness likeness = LikenessToBackup(path, tables, fs, plan.backup);
+  const Likeness likeness = LikenessToBackup(path, backup, tables, fs);
   if (likeness == Likeness::kCut) {
     ThrowFileError("convert", path, CutFileError());
   }
@@ -418,12 +419,13 @@ FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
     ScanFile(fs, path, scan);
   }
   FormPlan plan;
-  Settle(path, scan, tables, fs, plan);
+  Settle(path, StatName(fs, path + kBackupSuffix), scan, tables, fs, plan);
   return plan;
 }
 
 FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
-                  size_t keep, const Tables& tables, FileSystem& fs) {
+                  const FileSystem::Status& backup, size_t keep,
+                  const Tables& tables, FileSystem& fs) {
   TextScan scan = PlanScan(tables);
   FormPlan plan;
   std::string bytes;
@@ -435,7 +437,7 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
   } else {
     ScanFile(fs, path, scan);
   }
-  Settle(path, scan, tables, fs, plan);
+  Settle(path, backup, scan, tables, fs, plan);
   return plan;
 }
 
@@ -445,21 +447,21 @@ FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const Version8Finder* left) {
   // The original is read under its own name while the new file is written:
   // it keeps that name until the new file is complete.
-  return Replace(fs, names, [&](OutputFile& target,
-                                const FileSystem::Status& original) {
-    std::optional<LineWatch> watch;
-    if (report != nullptr) watch.emplace(*report, false, left);
-    const TargetWriter::Sink sink = [&](std::string_view bytes) {
-      target.Write(bytes);
-    };
-    if (plan.bytes && StillAsRead(original, plan.read)) {
-      ConvertBytes(*plan.bytes, plan.ends, tables, sink,
-                   watch ? &*watch : nullptr);
-    } else {
-      ConvertStream(fs, names.target, plan.ends, tables, sink,
-                    watch ? &*watch : nullptr);
-    }
-  });
+  return Replace(fs, names,
+                 [&](OutputFile& target, const FileSystem::Status& original) {
+                   std::optional<LineWatch> watch;
+                   if (report != nullptr) watch.emplace(*report, false, left);
+                   const TargetWriter::Sink sink = [&](std::string_view bytes) {
+                     target.Write(bytes);
+                   };
+                   if (plan.bytes && StillAsRead(original, plan.read)) {
+                     ConvertBytes(*plan.bytes, plan.ends, tables, sink,
+                                  watch ? &*watch : nullptr);
+                   } else {
+                     ConvertStream(fs, names.target, plan.ends, tables, sink,
+                                   watch ? &*watch : nullptr);
+                   }
+                 });
 }
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,

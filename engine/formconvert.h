@@ -46,8 +46,6 @@ struct FormPlan {
   // instead of reading the file again, unless it is no longer that file.
   std::optional<std::string> bytes;
   FileSystem::Status read;
-  // The backup's name as the plan found it, a link not followed.
-  FileSystem::Status backup;
 };
 // With changes, the same reading also learns which lines the conversion
 // would change: changes counts them and keeps the first few. A file that
@@ -55,10 +53,12 @@ struct FormPlan {
 // throws CutFileError().
 FormPlan PlanForm(const std::string& path, const Tables& tables, FileSystem& fs,
                   FileReport* changes = nullptr);
-// The same for a file whose status was just looked up; the plan keeps its
-// bytes when there are at most keep of them.
+// The same for a file whose status, and its backup name's (a link not
+// followed), were just looked up; the plan keeps its bytes when there are
+// at most keep of them.
 FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
-                  size_t keep, const Tables& tables, FileSystem& fs);
+                  const FileSystem::Status& backup, size_t keep,
+                  const Tables& tables, FileSystem& fs);
 
 // Backs up the file names.listed reaches and replaces it with its
 // conversion, as planned and checked. Returns the new file's status. With

@@ -289,11 +289,10 @@ void ConvertChecked(const std::string& pth, bool interactive,
     const bool again = !reached.insert(canonical.Of(file.names)).second;
     file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
     if (file.repeat) continue;
-    file.plan = PlanForm(file.path, status, keep, tables, fs);
+    const FileSystem::Status backup = replaceable.Lookup(file.names.backup);
+    file.plan = PlanForm(file.path, status, backup, keep, tables, fs);
     if (file.plan.bytes) keep -= file.plan.bytes->size();
-    if (file.plan.convert) {
-      replaceable.Check(file.names, status, &file.plan.backup);
-    }
+    if (file.plan.convert) replaceable.Check(file.names, status, &backup);
   }
 
   const Version8Finder libraries = Version8Finder::Libraries(tables);
@@ -340,11 +339,10 @@ void ConvertChecked(const std::string& pth, bool interactive,
   // Last, so that until every listed file is done the project is still
   // recognised as one to convert.
   Record(written, pth,
-         Replace(fs, project,
-                 [&](OutputFile& out, const FileSystem::Status&) {
-                   out.Write(text);
-                   out.Write(Terminator(ends));
-                 }));
+         Replace(fs, project, [&](OutputFile& out, const FileSystem::Status&) {
+           out.Write(text);
+           out.Write(Terminator(ends));
+         }));
   if (report != nullptr) {
     WatchProjectText(original, text, false, report->files.front());
     NoteLeftOver(folder, text, tables, fs, *report);

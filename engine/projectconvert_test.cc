@@ -286,12 +286,17 @@ TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {
   for (fs.fail_at = 1; fs.fail_at < 1000; ++fs.fail_at) {
     SetUp();
     fs.operations = 0;
+    fs.failed.clear();
     host.calls.clear();
     host.enabled = true;
     const int err = ErrorOf(false, fs);
-    if (err == 0) break;
-    ++failures;
-    EXPECT_EQ(EIO, err);
+    // The run ended before the failing operation; a listing that only
+    // spares lookups may fail without stopping it.
+    if (err == 0 && fs.failed.empty()) break;
+    if (err != 0) {
+      ++failures;
+      EXPECT_EQ(EIO, err);
+    }
     EXPECT_TRUE(host.enabled) << fs.fail_at;
     // Every rewritten file has a backup of its original bytes.
     for (const char* file : {"Demo/frmMain.frm", "Demo/Forms/frmOrders.frm",

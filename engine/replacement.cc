@@ -25,8 +25,9 @@ bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
 // A temporary name holds nothing or what a killed run left there, a regular
 // file; anything else was put there by someone else and is not ours to
 // remove. Returns whether something is there.
-bool CheckTempName(FileSystem& fs, const std::string& path) {
-  const Kind kind = StatName(fs, path).kind;
+bool CheckTempName(FileSystem& fs, const std::string& path,
+                   const FileSystem::Status& found) {
+  const Kind kind = found.kind;
   if (kind == Kind::kMissing) return false;
   if (kind == Kind::kDirectory) ThrowFileError("open", path, EISDIR);
   if (kind != Kind::kRegular) ThrowFileError("open", path, EEXIST);
@@ -36,7 +37,7 @@ bool CheckTempName(FileSystem& fs, const std::string& path) {
 
 // What a killed run left under a temporary name.
 void RemoveLeftover(FileSystem& fs, const std::string& path) {
-  if (!CheckTempName(fs, path)) return;
+  if (!CheckTempName(fs, path, StatName(fs, path))) return;
   if (int err = fs.Remove(path); err != 0 && err != ENOENT) {
     ThrowFileError("remove", path, err);
   }
@@ -163,7 +164,7 @@ void ReplaceableCheck::Check(ReplacementNames& names,
     ThrowFileError("rename", names.listed, err);
   }
   const FileSystem::Status backup =
-      found != nullptr ? *found : StatName(fs_, names.backup);
+      found != nullptr ? *found : Lookup(names.backup);
   if (backup.kind == Kind::kDirectory) {
     ThrowFileError("open", names.backup, EISDIR);
   }
@@ -184,8 +185,10 @@ void ReplaceableCheck::Check(ReplacementNames& names,
     }
   }
   names.backup_found = backup.kind != Kind::kMissing;
-  const bool backup_temp_taken = CheckTempName(fs_, names.backup_temp);
-  const bool new_temp_taken = CheckTempName(fs_, names.new_temp);
+  const bool backup_temp_taken =
+      CheckTempName(fs_, names.backup_temp, Lookup(names.backup_temp));
+  const bool new_temp_taken =
+      CheckTempName(fs_, names.new_temp, Lookup(names.new_temp));
   names.leftovers = backup_temp_taken || new_temp_taken;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/filesystem.h"
+#include "engine/namelookups.h"
 
 class OutputFile;
 
@@ -43,7 +44,12 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed, bool link);
 // folders, so each folder's rights are asked once.
 class ReplaceableCheck {
  public:
-  explicit ReplaceableCheck(FileSystem& fs) : fs_(fs) {}
+  explicit ReplaceableCheck(FileSystem& fs) : fs_(fs), names_(fs) {}
+
+  // What is under a backup's or a temporary name, a link not followed.
+  FileSystem::Status Lookup(const std::string& path) {
+    return names_.StatName(path);
+  }
 
   // Throws, before anything is written, for whatever would stop the
   // replacement of names.listed half way: a file marked read-only or that
@@ -59,6 +65,7 @@ class ReplaceableCheck {
   void CheckFolder(const std::string& folder);
 
   FileSystem& fs_;
+  NameLookups names_;
   std::set<std::string> folders_;
 };
 

@@ -470,14 +470,12 @@ class WindowsFileSystem : public FileSystem {
         (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
         info.nFileIndexLow;
     status->links = info.nNumberOfLinks;
-    status->size =
-        (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
-        info.nFileSizeLow;
-    status->modified =
-        static_cast<long long>(
-            (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime)
-             << 32) |
-            info.ftLastWriteTime.dwLowDateTime);
+    status->size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
+                   info.nFileSizeLow;
+    status->modified = static_cast<long long>(
+        (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime)
+         << 32) |
+        info.ftLastWriteTime.dwLowDateTime);
   }
 };
 

@@ -1,6 +1,5 @@
 #include "engine/testkit/testing.h"
 
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
