@@ -441,27 +441,52 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
   return plan;
 }
 
+ConvertedForm ConvertKept(const FormPlan& plan, const Tables& tables,
+                          bool report, const Version8Finder* left) {
+  ConvertedForm done;
+  done.bytes.reserve(plan.bytes->size() + plan.bytes->size() / 64);
+  std::optional<LineWatch> watch;
+  if (report) watch.emplace(done.report, false, left);
+  ConvertBytes(
+      *plan.bytes, plan.ends, tables,
+      [&](std::string_view bytes) { done.bytes.append(bytes); },
+      watch ? &*watch : nullptr);
+  return done;
+}
+
 FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const FormPlan& plan, const Tables& tables,
                                FileSystem& fs, FileReport* report,
-                               const Version8Finder* left) {
-  // The original is read under its own name while the new file is written:
-  // it keeps that name until the new file is complete.
-  return Replace(fs, names,
-                 [&](OutputFile& target, const FileSystem::Status& original) {
-                   std::optional<LineWatch> watch;
-                   if (report != nullptr) watch.emplace(*report, false, left);
-                   const TargetWriter::Sink sink = [&](std::string_view bytes) {
-                     target.Write(bytes);
-                   };
-                   if (plan.bytes && StillAsRead(original, plan.read)) {
-                     ConvertBytes(*plan.bytes, plan.ends, tables, sink,
-                                  watch ? &*watch : nullptr);
-                   } else {
-                     ConvertStream(fs, names.target, plan.ends, tables, sink,
-                                   watch ? &*watch : nullptr);
-                   }
-                 });
+                               const Version8Finder* left,
+                               std::future<ConvertedForm>* ahead) {
+  return Replace(
+      fs, names, [&](OutputFile& target, const FileSystem::Status& original) {
+        const bool as_read = plan.bytes && StillAsRead(original, plan.read);
+        if (as_read && ahead != nullptr && ahead->valid()) {
+          ConvertedForm done = ahead->get();
+          target.Write(done.bytes);
+          if (report != nullptr) {
+            report->changed_lines = done.report.changed_lines;
+            report->places = std::move(done.report.places);
+            report->more_places = done.report.more_places;
+          }
+          return;
+        }
+        std::optional<LineWatch> watch;
+        if (report != nullptr) watch.emplace(*report, false, left);
+        const TargetWriter::Sink sink = [&](std::string_view bytes) {
+          target.Write(bytes);
+        };
+        if (as_read) {
+          ConvertBytes(*plan.bytes, plan.ends, tables, sink,
+                       watch ? &*watch : nullptr);
+        } else {
+          // The original is read under its own name while the new file is
+          // written: it keeps that name until the new file is complete.
+          ConvertStream(fs, names.target, plan.ends, tables, sink,
+                        watch ? &*watch : nullptr);
+        }
+      });
 }
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,

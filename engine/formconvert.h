@@ -2,6 +2,7 @@
 #define ENGINE_FORMCONVERT_H_
 
 #include <cstddef>
+#include <future>
 #include <optional>
 #include <string>
 
@@ -60,14 +61,27 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
                   const FileSystem::Status& backup, size_t keep,
                   const Tables& tables, FileSystem& fs);
 
+// A form's conversion made ahead of its rewrite, from the bytes its plan
+// kept, with what the rewrite's report would learn of it.
+struct ConvertedForm {
+  std::string bytes;
+  FileReport report;
+};
+// With report, the conversion counts the lines changed and, with left,
+// notes the lines outside the blocks that still name version 8. Touches no
+// file: it may run on another thread.
+ConvertedForm ConvertKept(const FormPlan& plan, const Tables& tables,
+                          bool report, const Version8Finder* left);
+
 // Backs up the file names.listed reaches and replaces it with its
-// conversion, as planned and checked. Returns the new file's status. With
-// report, it counts the lines changed and, with left, notes the lines outside
-// the blocks that still name version 8.
+// conversion, as planned and checked: the one made ahead, when given and
+// the file is still the one read. Returns the new file's status. Reports as
+// ConvertKept does.
 FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const FormPlan& plan, const Tables& tables,
                                FileSystem& fs, FileReport* report = nullptr,
-                               const Version8Finder* left = nullptr);
+                               const Version8Finder* left = nullptr,
+                               std::future<ConvertedForm>* ahead = nullptr);
 
 // Converts the file that a project in folder pth lists as fn (backslashes
 // separate folders), unless it is already converted: its original becomes

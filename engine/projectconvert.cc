@@ -1,6 +1,7 @@
 #include "engine/projectconvert.h"
 
 #include <filesystem>
+#include <future>
 #include <map>
 
 #include "engine/details.h"
@@ -13,11 +14,12 @@
 #include "engine/replacement.h"
 #include "engine/text.h"
 #include "engine/version8.h"
+#include "engine/worker.h"
 
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr size_t kKeptBytes = 32 << 20;
+constexpr size_t kKeptBytes = 16 << 20;
 
 // Adds to names every entry key + name, where name runs from after the key
 // up to and including the next ext.
@@ -94,6 +96,7 @@ struct ListedFile {
   ReplacementNames names;
   bool repeat = false;
   FormPlan plan;
+  std::future<ConvertedForm> ahead;  // its conversion, where begun ahead
 };
 
 // Keeps the window disabled while files are written, and enables it again
@@ -275,10 +278,18 @@ void ConvertChecked(const std::string& pth, bool interactive,
   // path once every link is followed; a file an earlier project of the batch
   // wrote or left alone is known by its identity.
   std::set<std::string> reached = {canonical.Of(project)};
+  const Version8Finder libraries = Version8Finder::Libraries(tables);
+  const Version8Finder* left = report != nullptr ? &libraries : nullptr;
+  // Jobs of the worker refer to the files: they never move, and the worker
+  // goes first.
   std::vector<ListedFile> files;
+  files.reserve(names.size());
+  Worker worker;
   ListedNames listed(fs, folder);
   // The check's reading of each file is kept for its rewrite, up to a bound
-  // that the largest projects do not reach, so most files are read once.
+  // that the largest projects do not reach, so most files are read once,
+  // and converted on the second core while the first goes on checking and
+  // writing.
   size_t keep = kKeptBytes;
   for (const std::string& fn : names) {
     ListedFile& file = files.emplace_back();
@@ -292,11 +303,15 @@ void ConvertChecked(const std::string& pth, bool interactive,
     const FileSystem::Status backup = replaceable.Lookup(file.names.backup);
     file.plan = PlanForm(file.path, status, backup, keep, tables, fs);
     if (file.plan.bytes) keep -= file.plan.bytes->size();
-    if (file.plan.convert) replaceable.Check(file.names, status, &backup);
+    if (!file.plan.convert) continue;
+    replaceable.Check(file.names, status, &backup);
+    if (file.plan.bytes) {
+      file.ahead = worker.Run([&file, &tables, left] {
+        return ConvertKept(file.plan, tables, left != nullptr, left);
+      });
+    }
   }
 
-  const Version8Finder libraries = Version8Finder::Libraries(tables);
-  const Version8Finder* left = report != nullptr ? &libraries : nullptr;
   WindowDisabled disabled(host);
   host.AddProgress(name + "... OK");
   for (const std::string& fn : names) host.AddProgress(fn);
@@ -307,11 +322,12 @@ void ConvertChecked(const std::string& pth, bool interactive,
     FormOutcome outcome = FormOutcome::kAlreadyConverted;
     if (k <= files.size() && fn == names[k - 1]) {
       // The list gave the name back as it went in: checked already.
-      const ListedFile& file = files[k - 1];
+      ListedFile& file = files[k - 1];
       if (!file.repeat && file.plan.convert) {
-        Record(written, file.path,
-               RewriteForm(file.names, file.plan, tables, fs,
-                           left != nullptr ? &done : nullptr, left));
+        Record(
+            written, file.path,
+            RewriteForm(file.names, file.plan, tables, fs,
+                        left != nullptr ? &done : nullptr, left, &file.ahead));
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {
         written.files.insert(IdOf(StatFile(fs, file.path)));

@@ -1,0 +1,37 @@
+#include "engine/worker.h"
+
+Worker::~Worker() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+    jobs_.clear();
+  }
+  wake_.notify_one();
+  if (thread_.joinable()) thread_.join();
+}
+
+void Worker::Push(std::function<void()> job) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back(std::move(job));
+  }
+  if (!thread_.joinable()) {
+    thread_ = std::thread(&Worker::Loop, this);
+  } else {
+    wake_.notify_one();
+  }
+}
+
+void Worker::Loop() {
+  for (;;) {
+    std::function<void()> job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+      if (stop_) return;
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+    }
+    job();
+  }
+}

@@ -1,0 +1,44 @@
+#ifndef ENGINE_WORKER_H_
+#define ENGINE_WORKER_H_
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+// Runs jobs one after another, in the order given, on a thread of its own,
+// started with the first job: work for the second core while the first
+// makes the file calls. Going away, it waits for the job that is running
+// and drops those not started.
+class Worker {
+ public:
+  Worker() = default;
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+  ~Worker();
+
+  template <class Job>
+  auto Run(Job job) -> std::future<decltype(job())> {
+    auto task =
+        std::make_shared<std::packaged_task<decltype(job())()>>(std::move(job));
+    auto result = task->get_future();
+    Push([task] { (*task)(); });
+    return result;
+  }
+
+ private:
+  void Push(std::function<void()> job);
+  void Loop();
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> jobs_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+#endif  // ENGINE_WORKER_H_
