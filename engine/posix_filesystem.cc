@@ -164,7 +164,7 @@ class PosixFileSystem : public FileSystem {
   int MayReplace(const std::string& path) override {
     if (Unnamable(path)) return ENOENT;
     // Only a folder with the sticky bit refuses, and never to root.
-    const uid_t me = euid_;
+    const uid_t me = ::geteuid();
     if (me == 0) return 0;
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "."
@@ -284,9 +284,6 @@ class PosixFileSystem : public FileSystem {
     *path = std::move(buf);
     return 0;
   }
-
- private:
-  const uid_t euid_ = ::geteuid();  // this program never changes it
 };
 
 }  // namespace
