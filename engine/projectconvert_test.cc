@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <utility>
 
 #include "engine/files.h"
 #include "engine/testkit/testing.h"
@@ -110,6 +113,46 @@ TEST_F(ConvertProjectTest, ConvertsTheProjectAndEveryListedFileInOrder) {
   // Modules are not listed as forms and stay as they were.
   EXPECT_EQ("Dim g As Tabulon80.Grid\r\n", dir.Read("Demo/modMain.bas"));
   EXPECT_EQ(before.size() + 4, dir.Snapshot().size());
+}
+
+// Edits a form once the check has read it, before anything is written.
+class EditingHost : public RecordingHost {
+ public:
+  std::function<void()> edit;
+  void AddProgress(const std::string& text) override {
+    if (edit) std::exchange(edit, nullptr)();
+    RecordingHost::AddProgress(text);
+  }
+};
+
+// What the check read is converted only while the file is still that one:
+// a form edited in place, or replaced by another as long, between the check
+// and its rewrite is converted as it is then, and backed up so.
+TEST_F(ConvertProjectTest, AFormEditedAfterTheCheckIsConvertedAsEdited) {
+  const std::string edited = std::string(kForm) + "' edited\r\n";
+  const std::string same_size = std::string(kForm).replace(0, 5, "BEGIN");
+  const struct {
+    const char* what;
+    std::string text;
+    bool replace;
+  } cases[] = {{"edited in place", edited, false},
+               {"replaced", same_size, true}};
+  for (const auto& c : cases) {
+    SetUp();
+    EditingHost editing;
+    const std::string form = dir / "Demo/frmMain.frm";
+    editing.edit = [&] {
+      const std::string to = c.replace ? form + ".edit" : form;
+      std::ofstream(to, std::ios::binary | std::ios::trunc) << c.text;
+      if (c.replace) std::filesystem::rename(to, form);
+    };
+    ConvertProject(dir / "Demo/Demo.vbp", false, kTables, editing,
+                   DefaultFileSystem());
+    std::string converted = c.text;
+    converted.replace(converted.find("Tabulon80"), 9, "Tabulon80c");
+    EXPECT_EQ(converted, dir.Read("Demo/frmMain.frm")) << c.what;
+    EXPECT_EQ(c.text, dir.Read("Demo/frmMain.frm.bak")) << c.what;
+  }
 }
 
 TEST_F(ConvertProjectTest, BatchRunAsksNothingAndReportsNothing) {
