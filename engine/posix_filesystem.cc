@@ -200,16 +200,22 @@ class PosixFileSystem : public FileSystem {
     if (Unnamable(from)) return ENOENT;
     const auto owner = static_cast<uid_t>(status.owner);
     const auto group = static_cast<gid_t>(status.group);
+    const auto mode = static_cast<mode_t>(status.permissions);
+    // Most new files already have what the original has: changing it
+    // anyway would cost an inode update each.
+    struct stat now;
+    if (::fstat(fd, &now) != 0) return errno;
+    const bool owned = now.st_uid == owner && now.st_gid == group;
     // A conversion run as root must not leave root's files in a user's tree;
     // anyone else may keep at least the group where they belong to it.
-    if (::fchown(fd, owner, group) != 0) {
+    if (!owned && ::fchown(fd, owner, group) != 0) {
       if (errno != EPERM) return errno;
       if (::fchown(fd, static_cast<uid_t>(-1), group) != 0 && errno != EPERM) {
         return errno;
       }
     }
     // After the owner: a change of owner clears the set-id bits.
-    if (::fchmod(fd, static_cast<mode_t>(status.permissions)) != 0) {
+    if ((!owned || (now.st_mode & 07777) != mode) && ::fchmod(fd, mode) != 0) {
       return errno;
     }
     return CopyAttributes(from, fd);
