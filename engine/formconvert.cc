@@ -459,34 +459,29 @@ FileSystem::Status RewriteForm(const ReplacementNames& names,
                                FileSystem& fs, FileReport* report,
                                const Version8Finder* left,
                                std::future<ConvertedForm>* ahead) {
-  return Replace(
-      fs, names, [&](OutputFile& target, const FileSystem::Status& original) {
-        const bool as_read = plan.bytes && StillAsRead(original, plan.read);
-        if (as_read && ahead != nullptr && ahead->valid()) {
-          ConvertedForm done = ahead->get();
-          target.Write(done.bytes);
-          if (report != nullptr) {
-            report->changed_lines = done.report.changed_lines;
-            report->places = std::move(done.report.places);
-            report->more_places = done.report.more_places;
-          }
-          return;
-        }
-        std::optional<LineWatch> watch;
-        if (report != nullptr) watch.emplace(*report, false, left);
-        const TargetWriter::Sink sink = [&](std::string_view bytes) {
-          target.Write(bytes);
-        };
-        if (as_read) {
-          ConvertBytes(*plan.bytes, plan.ends, tables, sink,
+  return Replace(fs, names,
+                 [&](OutputFile& target, const FileSystem::Status& original) {
+                   if (plan.bytes && ahead != nullptr && ahead->valid() &&
+                       StillAsRead(original, plan.read)) {
+                     ConvertedForm done = ahead->get();
+                     target.Write(done.bytes);
+                     if (report != nullptr) {
+                       report->changed_lines = done.report.changed_lines;
+                       report->places = std::move(done.report.places);
+                       report->more_places = done.report.more_places;
+                     }
+                     return;
+                   }
+                   // The original is read under its own name while the new file
+                   // is written: it keeps that name until the new file is
+                   // complete.
+                   std::optional<LineWatch> watch;
+                   if (report != nullptr) watch.emplace(*report, false, left);
+                   ConvertStream(
+                       fs, names.target, plan.ends, tables,
+                       [&](std::string_view bytes) { target.Write(bytes); },
                        watch ? &*watch : nullptr);
-        } else {
-          // The original is read under its own name while the new file is
-          // written: it keeps that name until the new file is complete.
-          ConvertStream(fs, names.target, plan.ends, tables, sink,
-                        watch ? &*watch : nullptr);
-        }
-      });
+                 });
 }
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,

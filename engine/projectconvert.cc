@@ -302,10 +302,13 @@ void ConvertChecked(const std::string& pth, bool interactive,
     if (file.repeat) continue;
     const FileSystem::Status backup = replaceable.Lookup(file.names.backup);
     file.plan = PlanForm(file.path, status, backup, keep, tables, fs);
-    if (file.plan.bytes) keep -= file.plan.bytes->size();
-    if (!file.plan.convert) continue;
+    if (!file.plan.convert) {
+      file.plan.bytes.reset();  // no rewrite needs them
+      continue;
+    }
     replaceable.Check(file.names, status, &backup);
     if (file.plan.bytes) {
+      keep -= file.plan.bytes->size();
       file.ahead = worker.Run([&file, &tables, left] {
         return ConvertKept(file.plan, tables, left != nullptr, left);
       });
