@@ -51,8 +51,8 @@ class OutputFile {
   // status is from's, just looked up.
   void TakeMetadataOf(const std::string& from,
                       const FileSystem::Status& status);
-  FileSystem::Status Status();
-  void Sync();  // returns once the bytes written are on disk
+  FileSystem::Status Status();  // of the file as written so far
+  void Sync();                  // returns once the bytes written are on disk
   // A close can report a write that failed late (a full disk, a network
   // share), so it is checked like any write.
   void Close();
