@@ -19,7 +19,7 @@
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr size_t kKeptBytes = 16 << 20;
+constexpr size_t kKeptBytes = 2 << 20;
 
 // Adds to names every entry key + name, where name runs from after the key
 // up to and including the next ext.
@@ -287,9 +287,10 @@ void ConvertChecked(const std::string& pth, bool interactive,
   Worker worker;
   ListedNames listed(fs, folder);
   // The check's reading of each file is kept for its rewrite, up to a bound
-  // that the largest projects do not reach, so most files are read once,
-  // and converted on the second core while the first goes on checking and
-  // writing.
+  // that most projects stay under, so most files are read once, and
+  // converted on the second core while the first goes on checking and
+  // writing. Beyond the bound files are read again: a batch's memory does
+  // not grow with its largest project.
   size_t keep = kKeptBytes;
   for (const std::string& fn : names) {
     ListedFile& file = files.emplace_back();
