@@ -140,16 +140,18 @@ void ReadChunks(FileSystem& fs, const std::string& path,
   in.Close();
 }
 
-bool ReadUpTo(FileSystem& fs, const std::string& path, size_t limit,
-              std::string& bytes) {
+bool ReadSized(FileSystem& fs, const std::string& path, size_t size,
+               std::string& bytes) {
   bytes.clear();
-  bool whole = true;
+  bytes.reserve(size);
+  bool fits = true;
+  // Opened even when empty: a file that cannot be read is an error here.
   ReadChunks(fs, path, [&](std::string_view chunk) {
-    whole = chunk.size() <= limit - bytes.size();
-    if (whole) bytes.append(chunk);
-    return whole;
+    fits = chunk.size() <= size - bytes.size();
+    if (fits) bytes.append(chunk);
+    return fits && bytes.size() < size;
   });
-  return whole;
+  return fits && bytes.size() == size;
 }
 
 FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {

@@ -75,10 +75,13 @@ FileSystem::Status CheckListed(FileSystem& fs, const std::string& path);
 FileSystem::Status CheckListed(const std::string& path,
                                const FileSystem::Status& status);
 std::string ReadWholeFile(FileSystem& fs, const std::string& path);
-// Reads the whole file at path into bytes when it holds at most limit
-// bytes; false, having stopped reading, when it holds more.
-bool ReadUpTo(FileSystem& fs, const std::string& path, size_t limit,
-              std::string& bytes);
+// Reads the file at path into bytes as long as it holds exactly size bytes,
+// the length its status gave: no read past them asks whether more follow,
+// so a caller that keeps them must check the length again before it trusts
+// them. False, having stopped reading, when the file ends sooner or gives
+// more.
+bool ReadSized(FileSystem& fs, const std::string& path, size_t size,
+               std::string& bytes);
 
 // Hands the bytes of the file at path to take, chunk by chunk, in bounded
 // memory, until the end or until take returns false.

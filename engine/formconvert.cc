@@ -429,8 +429,9 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
   TextScan scan = PlanScan(tables);
   FormPlan plan;
   std::string bytes;
-  if (status.size <= keep) bytes.reserve(status.size);
-  if (status.size <= keep && ReadUpTo(fs, path, keep, bytes)) {
+  // A file that grew since its status was taken is read again: the rewrite
+  // trusts kept bytes only while the file is as long as they are.
+  if (status.size <= keep && ReadSized(fs, path, status.size, bytes)) {
     scan.Feed(bytes);
     plan.bytes = std::move(bytes);
     plan.read = status;
