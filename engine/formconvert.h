@@ -43,8 +43,9 @@ struct FormPlan {
   bool convert = false;
   LineEnds ends = LineEnds::kCr;
   // The bytes the plan read, where the caller let it keep them, and the
-  // status of the file they were read from: the rewrite converts them
-  // instead of reading the file again, unless it is no longer that file.
+  // status of the file they were read from: their conversion, made ahead,
+  // spares the rewrite reading the file again, unless it is no longer that
+  // file.
   std::optional<std::string> bytes;
   FileSystem::Status read;
 };
