@@ -4,6 +4,7 @@
 
 #include "engine/files.h"
 #include "engine/paths.h"
+#include "engine/text.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ std::optional<std::string> FoldedAscii(const std::string& name) {
   std::string folded = name;
   for (char& c : folded) {
     if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    c = FoldCase(c);
   }
   return folded;
 }
