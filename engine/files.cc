@@ -1,5 +1,6 @@
 #include "engine/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -142,16 +143,20 @@ void ReadChunks(FileSystem& fs, const std::string& path,
 
 bool ReadSized(FileSystem& fs, const std::string& path, size_t size,
                std::string& bytes) {
-  bytes.clear();
-  bytes.reserve(size);
-  bool fits = true;
   // Opened even when empty: a file that cannot be read is an error here.
-  ReadChunks(fs, path, [&](std::string_view chunk) {
-    fits = chunk.size() <= size - bytes.size();
-    if (fits) bytes.append(chunk);
-    return fits && bytes.size() < size;
-  });
-  return fits && bytes.size() == size;
+  InputFile in(fs, path);
+  // Read straight into place, asking for one byte more than size: a file
+  // that grew gives it within the same read.
+  bytes.resize(size + 1);
+  size_t have = 0;
+  while (have < size) {
+    const size_t got = in.Read(bytes.data() + have, size + 1 - have);
+    if (got == 0) break;
+    have += got;
+  }
+  in.Close();
+  bytes.resize(std::min(have, size));
+  return have == size;
 }
 
 FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {

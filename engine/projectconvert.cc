@@ -1,5 +1,6 @@
 #include "engine/projectconvert.h"
 
+#include <chrono>
 #include <filesystem>
 #include <future>
 #include <map>
@@ -328,6 +329,12 @@ void ConvertChecked(const std::string& pth, bool interactive,
       // The list gave the name back as it went in: checked already.
       ListedFile& file = files[k - 1];
       if (!file.repeat && file.plan.convert) {
+        // Rather than wait for the worker to begin this file's conversion,
+        // this thread makes the next one it has not begun.
+        if (file.ahead.valid() && file.ahead.wait_for(std::chrono::seconds(
+                                      0)) != std::future_status::ready) {
+          worker.RunNext();
+        }
         Record(
             written, file.path,
             RewriteForm(file.names, file.plan, tables, fs,

@@ -22,6 +22,17 @@ void Worker::Push(std::function<void()> job) {
   }
 }
 
+void Worker::RunNext() {
+  std::function<void()> job;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (jobs_.empty()) return;
+    job = std::move(jobs_.front());
+    jobs_.pop_front();
+  }
+  job();
+}
+
 void Worker::Loop() {
   for (;;) {
     std::function<void()> job;

@@ -12,8 +12,9 @@
 
 // Runs jobs one after another, in the order given, on a thread of its own,
 // started with the first job: work for the second core while the first
-// makes the file calls. Going away, it waits for the job that is running
-// and drops those not started.
+// makes the file calls. A caller about to wait for a job may run the next
+// one itself instead. Going away, it waits for the job that is running and
+// drops those not started.
 class Worker {
  public:
   Worker() = default;
@@ -29,6 +30,9 @@ class Worker {
     Push([task] { (*task)(); });
     return result;
   }
+
+  // Runs the oldest job not yet begun on the calling thread, if there is one.
+  void RunNext();
 
  private:
   void Push(std::function<void()> job);

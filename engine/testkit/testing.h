@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/conversionhost.h"
@@ -126,7 +127,8 @@ class FaultyFileSystem : public FileSystem {
   int CurrentDir(std::string* path) override;
 
  private:
-  bool Fails(const std::string& what);
+  bool Fails(std::string_view operation, std::string_view path = {},
+             std::string_view other = {});
   FileSystem& real_ = DefaultFileSystem();
 };
 
