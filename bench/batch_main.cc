@@ -14,7 +14,8 @@
 #include "engine/testkit/testing.h"
 
 int main(int argc, char** argv) {
-  FaultyFileSystem fs;  // fails nothing unless asked
+  FaultyFileSystem fs;   // fails nothing unless asked
+  fs.concurrent = true;  // as the real file system takes calls
   bool seam = false;
   bool report = true;
   bool plan = false;

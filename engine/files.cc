@@ -97,6 +97,8 @@ void OutputFile::Sync() {
   if (int err = fs_.SyncFile(fd_)) ThrowFileError("flush", path_, err);
 }
 
+void OutputFile::StartWriteback() { fs_.StartWriteback(fd_); }
+
 void OutputFile::Close() {
   const int fd = fd_;
   fd_ = -1;

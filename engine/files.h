@@ -53,6 +53,7 @@ class OutputFile {
                       const FileSystem::Status& status);
   FileSystem::Status Status();  // of the file as written so far
   void Sync();                  // returns once the bytes written are on disk
+  void StartWriteback();        // starts writing them out, waiting for none
   // A close can report a write that failed late (a full disk, a network
   // share), so it is checked like any write.
   void Close();

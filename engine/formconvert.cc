@@ -455,34 +455,41 @@ ConvertedForm ConvertKept(const FormPlan& plan, const Tables& tables,
   return done;
 }
 
+void WriteConversion(NewFile& file, const ReplacementNames& names,
+                     const FormPlan& plan, const Tables& tables, FileSystem& fs,
+                     FileReport* report, const Version8Finder* left,
+                     std::future<ConvertedForm>* ahead) {
+  WriteNewFile(file,
+               [&](OutputFile& target, const FileSystem::Status& original) {
+                 if (plan.bytes && ahead != nullptr && ahead->valid() &&
+                     StillAsRead(original, plan.read)) {
+                   ConvertedForm done = ahead->get();
+                   target.Write(done.bytes);
+                   if (report != nullptr) {
+                     report->changed_lines = done.report.changed_lines;
+                     report->places = std::move(done.report.places);
+                     report->more_places = done.report.more_places;
+                   }
+                   return;
+                 }
+                 // The original is read under its own name while the new file
+                 // is written: it keeps that name until the new file is
+                 // complete.
+                 std::optional<LineWatch> watch;
+                 if (report != nullptr) watch.emplace(*report, false, left);
+                 ConvertStream(
+                     fs, names.target, plan.ends, tables,
+                     [&](std::string_view bytes) { target.Write(bytes); },
+                     watch ? &*watch : nullptr);
+               });
+}
+
 FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const FormPlan& plan, const Tables& tables,
-                               FileSystem& fs, FileReport* report,
-                               const Version8Finder* left,
-                               std::future<ConvertedForm>* ahead) {
-  return Replace(fs, names,
-                 [&](OutputFile& target, const FileSystem::Status& original) {
-                   if (plan.bytes && ahead != nullptr && ahead->valid() &&
-                       StillAsRead(original, plan.read)) {
-                     ConvertedForm done = ahead->get();
-                     target.Write(done.bytes);
-                     if (report != nullptr) {
-                       report->changed_lines = done.report.changed_lines;
-                       report->places = std::move(done.report.places);
-                       report->more_places = done.report.more_places;
-                     }
-                     return;
-                   }
-                   // The original is read under its own name while the new file
-                   // is written: it keeps that name until the new file is
-                   // complete.
-                   std::optional<LineWatch> watch;
-                   if (report != nullptr) watch.emplace(*report, false, left);
-                   ConvertStream(
-                       fs, names.target, plan.ends, tables,
-                       [&](std::string_view bytes) { target.Write(bytes); },
-                       watch ? &*watch : nullptr);
-                 });
+                               FileSystem& fs, FileReport* report) {
+  NewFile file = CreateNewFile(fs, names);
+  WriteConversion(file, names, plan, tables, fs, report);
+  return PutInPlace(fs, names, file);
 }
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,

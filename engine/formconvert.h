@@ -74,15 +74,21 @@ struct ConvertedForm {
 ConvertedForm ConvertKept(const FormPlan& plan, const Tables& tables,
                           bool report, const Version8Finder* left);
 
-// Backs up the file names.listed reaches and replaces it with its
-// conversion, as planned and checked: the one made ahead, when given and
-// the file is still the one read. Returns the new file's status. Reports as
-// ConvertKept does.
+// Writes into file, the new file for what names.listed reaches, its
+// conversion as planned and checked: the one made ahead, when given and the
+// file is still the one read. Reports as ConvertKept does.
+void WriteConversion(NewFile& file, const ReplacementNames& names,
+                     const FormPlan& plan, const Tables& tables, FileSystem& fs,
+                     FileReport* report = nullptr,
+                     const Version8Finder* left = nullptr,
+                     std::future<ConvertedForm>* ahead = nullptr);
+
+// The whole rewrite: creates the new file, writes the conversion into it,
+// backs the file up and puts the new one in its place. Returns the new
+// file's status.
 FileSystem::Status RewriteForm(const ReplacementNames& names,
                                const FormPlan& plan, const Tables& tables,
-                               FileSystem& fs, FileReport* report = nullptr,
-                               const Version8Finder* left = nullptr,
-                               std::future<ConvertedForm>* ahead = nullptr);
+                               FileSystem& fs, FileReport* report = nullptr);
 
 // Converts the file that a project in folder pth lists as fn (backslashes
 // separate folders), unless it is already converted: its original becomes

@@ -107,6 +107,8 @@ FileSystem::Kind KindOf(unsigned char type) {
 
 class PosixFileSystem : public FileSystem {
  public:
+  bool Concurrent() const override { return true; }
+
   int OpenRead(const std::string& path, int* fd) override {
     if (Unnamable(path)) return ENOENT;
     *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -222,6 +224,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   int SyncFile(int fd) override { return ::fsync(fd) == 0 ? 0 : errno; }
+
+  void StartWriteback(int fd) override {
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+  }
 
   int SyncDir(const std::string& folder) override {
     if (Unnamable(folder)) return ENOENT;

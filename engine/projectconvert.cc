@@ -1,9 +1,11 @@
 #include "engine/projectconvert.h"
 
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <future>
 #include <map>
+#include <optional>
 
 #include "engine/details.h"
 #include "engine/files.h"
@@ -21,6 +23,8 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 constexpr size_t kKeptBytes = 2 << 20;
+// How many new files are written ahead of the one that takes its name.
+constexpr size_t kWrittenAhead = 16;
 
 // Adds to names every entry key + name, where name runs from after the key
 // up to and including the next ext.
@@ -98,6 +102,10 @@ struct ListedFile {
   bool repeat = false;
   FormPlan plan;
   std::future<ConvertedForm> ahead;  // its conversion, where begun ahead
+  std::optional<NewFile> rewrite;    // its new file, once written
+  std::future<void> writeback;       // the start of its way to the disk
+  std::exception_ptr failure;        // of its writing ahead, for its turn
+  FileReport found;                  // what writing it learnt for the report
 };
 
 // Keeps the window disabled while files are written, and enables it again
@@ -317,6 +325,57 @@ void ConvertChecked(const std::string& pth, bool interactive,
     }
   }
 
+  // New files are written a few ahead of the one that takes its name, and
+  // the worker starts each on its way to the disk meanwhile, before any
+  // conversion it has not begun: ext4 writes a new file out when it is
+  // renamed over its original, and would do it on this thread, one small
+  // file at a time. Every other call stays on this thread, in one order.
+  const bool hints_apart = fs.Concurrent();
+  size_t begun = 0;
+  const auto write_ahead = [&](size_t through) {
+    for (; begun < files.size() && begun <= through; ++begun) {
+      ListedFile& file = files[begun];
+      if (file.repeat || !file.plan.convert) continue;
+      // Rather than wait for the worker to begin this file's conversion,
+      // this thread makes the next one it has not begun.
+      if (file.ahead.valid() && file.ahead.wait_for(std::chrono::seconds(0)) !=
+                                    std::future_status::ready) {
+        worker.RunNext();
+      }
+      try {
+        file.rewrite.emplace(CreateNewFile(fs, file.names));
+        WriteConversion(*file.rewrite, file.names, file.plan, tables, fs,
+                        left != nullptr ? &file.found : nullptr, left,
+                        &file.ahead);
+      } catch (const std::filesystem::filesystem_error&) {
+        // The failure is this file's and comes in its turn, once the files
+        // before it took their names, as it would one file at a time.
+        file.rewrite.reset();
+        file.failure = std::current_exception();
+        begun = files.size();
+        return;
+      }
+      OutputFile& out = *file.rewrite->out;
+      if (hints_apart) {
+        file.writeback = worker.RunFirst([&out] { out.StartWriteback(); });
+      } else {
+        out.StartWriteback();
+      }
+    }
+  };
+  // A list that gives back other names than went in is the work list from
+  // then on, and every file is checked again as it comes: one of those
+  // names may reach a file whose new file was written from what it held.
+  bool as_checked = true;
+  const auto drop_written_ahead = [&] {
+    for (ListedFile& file : files) {
+      if (file.writeback.valid()) file.writeback.wait();
+      file.rewrite.reset();
+      file.failure = nullptr;
+    }
+    begun = files.size();
+  };
+
   WindowDisabled disabled(host);
   host.AddProgress(name + "... OK");
   for (const std::string& fn : names) host.AddProgress(fn);
@@ -325,20 +384,19 @@ void ConvertChecked(const std::string& pth, bool interactive,
     const std::string fn = host.ProgressItem(k);
     FileReport done = FileNamed(fn, FileAction::kAlreadyConverted);
     FormOutcome outcome = FormOutcome::kAlreadyConverted;
-    if (k <= files.size() && fn == names[k - 1]) {
+    as_checked = as_checked && k <= files.size() && fn == names[k - 1];
+    if (as_checked) {
       // The list gave the name back as it went in: checked already.
       ListedFile& file = files[k - 1];
       if (!file.repeat && file.plan.convert) {
-        // Rather than wait for the worker to begin this file's conversion,
-        // this thread makes the next one it has not begun.
-        if (file.ahead.valid() && file.ahead.wait_for(std::chrono::seconds(
-                                      0)) != std::future_status::ready) {
-          worker.RunNext();
-        }
-        Record(
-            written, file.path,
-            RewriteForm(file.names, file.plan, tables, fs,
-                        left != nullptr ? &done : nullptr, left, &file.ahead));
+        write_ahead(k - 1 + kWrittenAhead);
+        if (file.failure) std::rethrow_exception(file.failure);
+        if (file.writeback.valid()) file.writeback.get();
+        Record(written, file.path, PutInPlace(fs, file.names, *file.rewrite));
+        file.rewrite.reset();
+        done.changed_lines = file.found.changed_lines;
+        done.places = std::move(file.found.places);
+        done.more_places = file.found.more_places;
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {
         written.files.insert(IdOf(StatFile(fs, file.path)));
@@ -346,6 +404,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
         done.action = FileAction::kRepeat;
       }
     } else {
+      drop_written_ahead();
       const std::string path = ResolveListedName(folder, fn, fs);
       const FileSystem::Status status = CheckListed(fs, path);
       if (!written.files.count(IdOf(status))) {

@@ -155,6 +155,23 @@ TEST_F(ConvertProjectTest, AFormEditedAfterTheCheckIsConvertedAsEdited) {
   }
 }
 
+// New files are written ahead of their turn, but a file that cannot be
+// written stops the project in its own turn: those before it are converted,
+// as one file at a time would leave them.
+TEST_F(ConvertProjectTest, AFileThatCannotBeWrittenStopsTheProjectInItsTurn) {
+  FaultyFileSystem fs;
+  fs.disk_free = 2 * strlen(kFormConverted) + 1;
+  EXPECT_EQ(ENOSPC, ErrorOf(false, fs));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/frmMain.frm"));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Forms/frmOrders.frm"));
+  EXPECT_EQ(kForm, dir.Read("Demo/Controls/ucTotals.ctl"));
+  EXPECT_EQ(project_text, dir.Read("Demo/Demo.vbp"));
+  EXPECT_FALSE(dir.Exists("Demo/Controls/ucTotals.ctl.new~"));
+  EXPECT_EQ(Calls({"Demo.vbp... OK", "frmMain.frm... OK",
+                   "Forms\\frmOrders.frm... OK", "Controls\\ucTotals.ctl"}),
+            host.progress);
+}
+
 TEST_F(ConvertProjectTest, BatchRunAsksNothingAndReportsNothing) {
   Convert(false);
   EXPECT_EQ("SetWindowEnabled no", host.calls.at(1));

@@ -43,27 +43,6 @@ void RemoveLeftover(FileSystem& fs, const std::string& path) {
   }
 }
 
-// Removes a temporary file unless it was renamed into place.
-class TempName {
- public:
-  TempName(FileSystem& fs, std::string path)
-      : fs_(fs), path_(std::move(path)) {}
-  TempName(const TempName&) = delete;
-  TempName& operator=(const TempName&) = delete;
-  ~TempName() {
-    if (!kept_) fs_.Remove(path_);
-  }
-  void RenameTo(const std::string& to) {
-    if (int err = fs_.Rename(path_, to)) ThrowFileError("rename", to, err);
-    kept_ = true;
-  }
-
- private:
-  FileSystem& fs_;
-  std::string path_;
-  bool kept_ = false;
-};
-
 constexpr size_t kCopyBuffer = 1 << 16;
 
 // Where the file system gives no second name, the backup is a copy, and the
@@ -118,6 +97,15 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
 }
 
 }  // namespace
+
+TempName::~TempName() {
+  if (!kept_) fs_->Remove(path_);
+}
+
+void TempName::RenameTo(const std::string& to) {
+  if (int err = fs_->Rename(path_, to)) ThrowFileError("rename", to, err);
+  kept_ = true;
+}
 
 ReplacementNames NamesOf(FileSystem& fs, const std::string& listed) {
   return NamesOf(fs, listed, StatName(fs, listed).kind == Kind::kLink);
@@ -196,10 +184,7 @@ void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
   ReplaceableCheck(fs).Check(names, StatFile(fs, names.target));
 }
 
-FileSystem::Status Replace(
-    FileSystem& fs, const ReplacementNames& names,
-    const std::function<void(OutputFile&, const FileSystem::Status& original)>&
-        write) {
+NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names) {
   // Anything that took a temporary name since the check is not ours: the
   // new file's creation and the backup's link refuse a name that is taken.
   if (names.leftovers) {
@@ -207,20 +192,34 @@ FileSystem::Status Replace(
     RemoveLeftover(fs, names.backup_temp);
   }
   const FileSystem::Status original = StatFile(fs, names.target);
-  std::optional<TempName> fresh;
-  FileSystem::Status written;  // the new file's, which the rename keeps
-  {
-    OutputFile out(fs, names.new_temp, original.permissions);
-    fresh.emplace(fs, names.new_temp);
-    out.TakeMetadataOf(names.target, original);
-    write(out, original);
-    written = out.Status();
-    out.Close();
-  }
-  BackUp(fs, names, original);
+  auto out =
+      std::make_unique<OutputFile>(fs, names.new_temp, original.permissions);
+  // Ours only once created: a name someone else took is left alone.
+  NewFile file{TempName(fs, names.new_temp), original, std::move(out), {}};
+  file.out->TakeMetadataOf(names.target, original);
+  return file;
+}
+
+void WriteNewFile(NewFile& file, const WriteNew& write) {
+  write(*file.out, file.original);
+  file.written = file.out->Status();
+}
+
+FileSystem::Status PutInPlace(FileSystem& fs, const ReplacementNames& names,
+                              NewFile& file) {
+  file.out->Close();
+  file.out.reset();
+  BackUp(fs, names, file.original);
   // A rename over the listed name, not a trade of names: ext4 then writes
   // the new file's bytes out before its name, so a power cut leaves a form
   // whole, not empty. Trading names was a tenth faster, and gave that up.
-  fresh->RenameTo(names.target);
-  return written;
+  file.temp.RenameTo(names.target);
+  return file.written;
+}
+
+FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
+                           const WriteNew& write) {
+  NewFile file = CreateNewFile(fs, names);
+  WriteNewFile(file, write);
+  return PutInPlace(fs, names, file);
 }

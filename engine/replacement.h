@@ -2,13 +2,14 @@
 #define ENGINE_REPLACEMENT_H_
 
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
+#include "engine/files.h"
 #include "engine/filesystem.h"
 #include "engine/namelookups.h"
-
-class OutputFile;
 
 // How a converted file takes the place of its original while the original's
 // bytes are never at risk: the original is given a second name, its backup,
@@ -72,12 +73,53 @@ class ReplaceableCheck {
 // The check of one file on its own.
 void CheckReplaceable(FileSystem& fs, ReplacementNames& names);
 
-// Backs up names.target under names.backup and replaces it with what write
-// puts into the new file; write learns the status of the original as it is
-// then. Returns the new file's status.
-FileSystem::Status Replace(
-    FileSystem& fs, const ReplacementNames& names,
-    const std::function<void(OutputFile&, const FileSystem::Status& original)>&
-        write);
+// A file under a temporary name of ours, removed when this goes away
+// unless it was renamed into place.
+class TempName {
+ public:
+  TempName(FileSystem& fs, std::string path)
+      : fs_(&fs), path_(std::move(path)) {}
+  TempName(TempName&& other) noexcept
+      : fs_(other.fs_),
+        path_(std::move(other.path_)),
+        kept_(std::exchange(other.kept_, true)) {}
+  TempName& operator=(TempName&&) = delete;
+  ~TempName();
+  void RenameTo(const std::string& to);
+
+ private:
+  FileSystem* fs_;
+  std::string path_;
+  bool kept_ = false;
+};
+
+// A replacement's new file, under its temporary name until it takes the
+// listed name. Going away, it is closed before it is removed: Windows
+// removes no open file.
+struct NewFile {
+  TempName temp;
+  FileSystem::Status original;      // as it was when the new file was made
+  std::unique_ptr<OutputFile> out;  // open until it takes its name
+  FileSystem::Status written;       // the new file's, once written
+};
+
+using WriteNew =
+    std::function<void(OutputFile&, const FileSystem::Status& original)>;
+
+// Creates the new file for names.target, with what it keeps of the
+// original.
+NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names);
+// Puts into it what write puts there; write learns the status of the
+// original as it was when the file was made.
+void WriteNewFile(NewFile& file, const WriteNew& write);
+// Closes the written new file, backs up names.target under names.backup
+// and gives the new file its name. Returns the new file's status.
+FileSystem::Status PutInPlace(FileSystem& fs, const ReplacementNames& names,
+                              NewFile& file);
+
+// The three in turn: backs up names.target and replaces it with what write
+// puts into the new file.
+FileSystem::Status Replace(FileSystem& fs, const ReplacementNames& names,
+                           const WriteNew& write);
 
 #endif  // ENGINE_REPLACEMENT_H_

@@ -4,16 +4,17 @@ Worker::~Worker() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
+    first_.clear();
     jobs_.clear();
   }
   wake_.notify_one();
   if (thread_.joinable()) thread_.join();
 }
 
-void Worker::Push(std::function<void()> job) {
+void Worker::Push(std::function<void()> job, Jobs& jobs) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back(std::move(job));
+    jobs.push_back(std::move(job));
   }
   if (!thread_.joinable()) {
     thread_ = std::thread(&Worker::Loop, this);
@@ -38,10 +39,12 @@ void Worker::Loop() {
     std::function<void()> job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+      wake_.wait(lock,
+                 [this] { return stop_ || !first_.empty() || !jobs_.empty(); });
       if (stop_) return;
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
+      Jobs& next = first_.empty() ? jobs_ : first_;
+      job = std::move(next.front());
+      next.pop_front();
     }
     job();
   }

@@ -24,23 +24,37 @@ class Worker {
 
   template <class Job>
   auto Run(Job job) -> std::future<decltype(job())> {
-    auto task =
-        std::make_shared<std::packaged_task<decltype(job())()>>(std::move(job));
-    auto result = task->get_future();
-    Push([task] { (*task)(); });
-    return result;
+    return Queue(std::move(job), jobs_);
+  }
+  // Runs job before every job given to Run that has not begun, after those
+  // given here before it.
+  template <class Job>
+  auto RunFirst(Job job) -> std::future<decltype(job())> {
+    return Queue(std::move(job), first_);
   }
 
-  // Runs the oldest job not yet begun on the calling thread, if there is one.
+  // Runs the oldest job given to Run and not yet begun on the calling
+  // thread, if there is one.
   void RunNext();
 
  private:
-  void Push(std::function<void()> job);
+  using Jobs = std::deque<std::function<void()>>;
+
+  template <class Job>
+  auto Queue(Job job, Jobs& jobs) -> std::future<decltype(job())> {
+    auto task =
+        std::make_shared<std::packaged_task<decltype(job())()>>(std::move(job));
+    auto result = task->get_future();
+    Push([task] { (*task)(); }, jobs);
+    return result;
+  }
+  void Push(std::function<void()> job, Jobs& jobs);
   void Loop();
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::function<void()>> jobs_;
+  Jobs first_;
+  Jobs jobs_;
   bool stop_ = false;
   std::thread thread_;
 };

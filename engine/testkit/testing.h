@@ -100,6 +100,11 @@ class FaultyFileSystem : public FileSystem {
   size_t syncs = 0;    // of one file's bytes or of one folder's entries
   size_t flushes = 0;  // of everything written
   std::string failed;  // the operation that failed last, for messages
+  // Hints may come from a second thread, as they do to the real file
+  // system; every counted operation still comes from one.
+  bool concurrent = false;
+
+  bool Concurrent() const override { return concurrent; }
 
   int OpenRead(const std::string& path, int* fd) override;
   int OpenWrite(const std::string& path, unsigned permissions,
@@ -117,6 +122,8 @@ class FaultyFileSystem : public FileSystem {
   int CopyMetadata(const std::string& from, const Status& status,
                    int fd) override;
   int SyncFile(int fd) override;
+  // A hint, which cannot fail: no operation of the count.
+  void StartWriteback(int fd) override { real_.StartWriteback(fd); }
   int SyncDir(const std::string& folder) override;
   int Flush(const std::vector<std::string>& paths) override;
   int Rename(const std::string& from, const std::string& to) override;
