@@ -289,11 +289,12 @@ void ConvertChecked(const std::string& pth, bool interactive,
   std::set<std::string> reached = {canonical.Of(project)};
   const Version8Finder libraries = Version8Finder::Libraries(tables);
   const Version8Finder* left = report != nullptr ? &libraries : nullptr;
-  // Jobs of the worker refer to the files: they never move, and the worker
-  // goes first.
+  // Jobs of the worker refer to the files: they never move, and the
+  // worker settles before they go.
   std::vector<ListedFile> files;
   files.reserve(names.size());
-  Worker worker;
+  Worker& worker = written.worker;
+  const Worker::Scope settled(worker);
   ListedNames listed(fs, folder);
   // The check's reading of each file is kept for its rewrite, up to a bound
   // that most projects stay under, so most files are read once, and

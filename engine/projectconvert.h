@@ -11,6 +11,7 @@
 #include "engine/filesystem.h"
 #include "engine/report.h"
 #include "engine/tables.h"
+#include "engine/worker.h"
 
 // The names of the form and user-control files that a project text lists,
 // forms first, each exactly as written: the text after "Form=" up to and
@@ -23,9 +24,12 @@ std::vector<std::string> ListedFiles(std::string_view project_text);
 // converted once, and the names written, to be flushed when the command ends.
 // A replaced file has a new identity, and only that one is kept: the old one
 // now belongs to its backup and to the file's other names.
+// Their second thread serves every project of the command: a thread
+// started for each project costs more than converting some do.
 struct WrittenFiles {
   std::set<std::pair<unsigned long long, unsigned long long>> files;
   std::vector<std::string> paths;
+  Worker worker;
 };
 
 // Puts everything written so far on disk, and forgets the names.

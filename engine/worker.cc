@@ -34,6 +34,13 @@ void Worker::RunNext() {
   job();
 }
 
+void Worker::Settle() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  first_.clear();
+  jobs_.clear();
+  idle_.wait(lock, [this] { return !running_; });
+}
+
 void Worker::Loop() {
   for (;;) {
     std::function<void()> job;
@@ -45,7 +52,14 @@ void Worker::Loop() {
       Jobs& next = first_.empty() ? jobs_ : first_;
       job = std::move(next.front());
       next.pop_front();
+      running_ = true;
     }
     job();
+    job = nullptr;  // what it holds goes before the job counts as done
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      running_ = false;
+    }
+    idle_.notify_all();
   }
 }

@@ -14,7 +14,7 @@
 // started with the first job: work for the second core while the first
 // makes the file calls. A caller about to wait for a job may run the next
 // one itself instead. Going away, it waits for the job that is running and
-// drops those not started.
+// drops those not started; Settle does the same and stays.
 class Worker {
  public:
   Worker() = default;
@@ -37,6 +37,22 @@ class Worker {
   // thread, if there is one.
   void RunNext();
 
+  // Drops the jobs not begun and waits for the one running: what jobs
+  // refer to may go once it returns.
+  void Settle();
+
+  // Settles the worker when it goes out of scope, however the scope ends.
+  class Scope {
+   public:
+    explicit Scope(Worker& worker) : worker_(worker) {}
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+    ~Scope() { worker_.Settle(); }
+
+   private:
+    Worker& worker_;
+  };
+
  private:
   using Jobs = std::deque<std::function<void()>>;
 
@@ -53,6 +69,8 @@ class Worker {
 
   std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable idle_;
+  bool running_ = false;
   Jobs first_;
   Jobs jobs_;
   bool stop_ = false;
