@@ -15,7 +15,6 @@
 
 int main(int argc, char** argv) {
   FaultyFileSystem fs;   // fails nothing unless asked
-  fs.concurrent = true;  // as the real file system takes calls
   bool seam = false;
   bool report = true;
   bool plan = false;

@@ -32,11 +32,6 @@ class FileSystem {
 
   virtual ~FileSystem() = default;
 
-  // Whether two threads may call at once. A file system that counts or
-  // models its calls in the order they come says no, and then gets every
-  // call from one thread.
-  virtual bool Concurrent() const { return false; }
-
   virtual int OpenRead(const std::string& path, int* fd) = 0;
   // Creates a new file with the given permission bits; a name already taken
   // (by anything, a dangling link too) is EEXIST, so nothing is ever written
@@ -73,7 +68,8 @@ class FileSystem {
   virtual int SyncFile(int fd) = 0;
   // Starts writing the bytes of the open file fd out, waiting for none of
   // them: ext4 does it when a file is renamed over another, on the thread
-  // that renames, one file at a time. A hint; it cannot fail.
+  // that renames, one file at a time. A hint; it cannot fail, and may come
+  // from another thread than the calls around it.
   virtual void StartWriteback(int /*fd*/) {}
   // Returns once the entries of folder (a name just added) are on disk.
   virtual int SyncDir(const std::string& folder) = 0;

@@ -107,8 +107,6 @@ FileSystem::Kind KindOf(unsigned char type) {
 
 class PosixFileSystem : public FileSystem {
  public:
-  bool Concurrent() const override { return true; }
-
   int OpenRead(const std::string& path, int* fd) override {
     if (Unnamable(path)) return ENOENT;
     *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -331,7 +331,6 @@ void ConvertChecked(const std::string& pth, bool interactive,
   // conversion it has not begun: ext4 writes a new file out when it is
   // renamed over its original, and would do it on this thread, one small
   // file at a time. Every other call stays on this thread, in one order.
-  const bool hints_apart = fs.Concurrent();
   size_t begun = 0;
   const auto write_ahead = [&](size_t through) {
     for (; begun < files.size() && begun <= through; ++begun) {
@@ -357,11 +356,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
         return;
       }
       OutputFile& out = *file.rewrite->out;
-      if (hints_apart) {
-        file.writeback = worker.RunFirst([&out] { out.StartWriteback(); });
-      } else {
-        out.StartWriteback();
-      }
+      file.writeback = worker.RunFirst([&out] { out.StartWriteback(); });
     }
   };
   // A list that gives back other names than went in is the work list from

@@ -65,13 +65,12 @@ int ErrnoOf(DWORD error) {
 
 // The failure the last failing call met, so that its report can give the
 // system's own code and text rather than the errno value it maps to: a
-// sharing violation is not a missing permission. Each thread has its own,
-// as each has its own last error.
+// sharing violation is not a missing permission.
 struct Failure {
   int err = 0;
   DWORD code = 0;
 };
-thread_local Failure last_failure;
+Failure last_failure;
 
 // Every call of the file system starts afresh: a failure the engine met
 // and went past (a missing name it expected to be missing) must not lend its
@@ -172,8 +171,6 @@ FileSystem::Kind KindOf(DWORD attributes) {
 
 class WindowsFileSystem : public FileSystem {
  public:
-  bool Concurrent() const override { return true; }
-
   // Binary mode: text mode would turn CR LF into LF on the way in and LF
   // into CR LF on the way out, and a file must keep every byte it holds.
   int OpenRead(const std::string& path, int* fd) override {

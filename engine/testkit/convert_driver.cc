@@ -24,7 +24,6 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   FaultyFileSystem fs;
-  fs.concurrent = true;  // as the real file system takes calls
   if (argc == 3) {
     fs.fail_at = std::strtoull(argv[2], nullptr, 10);
     fs.kill = true;

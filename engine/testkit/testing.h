@@ -100,11 +100,6 @@ class FaultyFileSystem : public FileSystem {
   size_t syncs = 0;    // of one file's bytes or of one folder's entries
   size_t flushes = 0;  // of everything written
   std::string failed;  // the operation that failed last, for messages
-  // Hints may come from a second thread, as they do to the real file
-  // system; every counted operation still comes from one.
-  bool concurrent = false;
-
-  bool Concurrent() const override { return concurrent; }
 
   int OpenRead(const std::string& path, int* fd) override;
   int OpenWrite(const std::string& path, unsigned permissions,
