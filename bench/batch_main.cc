@@ -14,7 +14,7 @@
 #include "engine/testkit/testing.h"
 
 int main(int argc, char** argv) {
-  FaultyFileSystem fs;   // fails nothing unless asked
+  FaultyFileSystem fs;  // fails nothing unless asked
   bool seam = false;
   bool report = true;
   bool plan = false;
