@@ -74,9 +74,9 @@ struct ConvertedForm {
 ConvertedForm ConvertKept(const FormPlan& plan, const Tables& tables,
                           bool report, const Version8Finder* left);
 
-// Writes into file, the new file for what names.listed reaches, its
-// conversion as planned and checked: the one made ahead, when given and the
-// file is still the one read. Reports as ConvertKept does.
+// Writes the conversion of what names.listed reaches into file, its new
+// file, as planned and checked: the one made ahead, when given and the file
+// is still the one read. Reports as ConvertKept does.
 void WriteConversion(NewFile& file, const ReplacementNames& names,
                      const FormPlan& plan, const Tables& tables, FileSystem& fs,
                      FileReport* report = nullptr,

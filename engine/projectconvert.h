@@ -24,11 +24,11 @@ std::vector<std::string> ListedFiles(std::string_view project_text);
 // converted once, and the names written, to be flushed when the command ends.
 // A replaced file has a new identity, and only that one is kept: the old one
 // now belongs to its backup and to the file's other names.
-// Their second thread serves every project of the command: a thread
-// started for each project costs more than converting some do.
 struct WrittenFiles {
   std::set<std::pair<unsigned long long, unsigned long long>> files;
   std::vector<std::string> paths;
+  // The conversions' second thread, one for every project of the command:
+  // a thread started for each project costs more than some projects take.
   Worker worker;
 };
 
