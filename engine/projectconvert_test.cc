@@ -337,6 +337,24 @@ TEST_F(ConvertProjectTest, ConvertsTheNameTheListGivesBack) {
   EXPECT_EQ(kFormConverted, dir.Read("Demo/Forms/frmOrders.frm"));
 }
 
+// A name the list gives back may reach a file listed later: converted
+// under that name, it is not converted again in its own turn, which would
+// make its backup a copy of converted text.
+TEST_F(ConvertProjectTest, AFileTheListGaveBackEarlierKeepsItsOriginal) {
+  struct EarlyHost : RecordingHost {
+    std::string ProgressItem(size_t i) override {
+      const std::string item = RecordingHost::ProgressItem(i);
+      return item == "frmMain.frm" ? "Forms\\frmOrders.frm" : item;
+    }
+  } early;
+  ConvertProject(dir / "Demo/Demo.vbp", false, kTables, early,
+                 DefaultFileSystem());
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Forms/frmOrders.frm"));
+  EXPECT_EQ(kForm, dir.Read("Demo/Forms/frmOrders.frm.bak"));
+  EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm"));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Controls/ucTotals.ctl"));
+}
+
 TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {
   // Every operation of the run fails in turn; the window always ends
   // enabled and the error names a path.
