@@ -125,6 +125,19 @@ class EditingHost : public RecordingHost {
   }
 };
 
+// Gives back another name for the first listed file.
+class SwappingHost : public RecordingHost {
+ public:
+  explicit SwappingHost(std::string given) : given_(std::move(given)) {}
+  std::string ProgressItem(size_t i) override {
+    const std::string item = RecordingHost::ProgressItem(i);
+    return item == "frmMain.frm" ? given_ : item;
+  }
+
+ private:
+  std::string given_;
+};
+
 // What the check read is converted only while the file is still that one:
 // a form edited in place, or replaced by another as long, between the check
 // and its rewrite is converted as it is then, and backed up so.
@@ -322,12 +335,7 @@ TEST_F(ConvertProjectTest, FileCutShortBesideItsBackupStopsBeforeAnything) {
 // The progress list is the work list: a file is converted under the name
 // the list gives back, even where that is not the name that went in.
 TEST_F(ConvertProjectTest, ConvertsTheNameTheListGivesBack) {
-  struct SwappingHost : RecordingHost {
-    std::string ProgressItem(size_t i) override {
-      const std::string item = RecordingHost::ProgressItem(i);
-      return item == "frmMain.frm" ? "Other.frm" : item;
-    }
-  } swapping;
+  SwappingHost swapping("Other.frm");
   dir.Write("Demo/Other.frm", kForm);
   ConvertProject(dir / "Demo/Demo.vbp", false, kTables, swapping,
                  DefaultFileSystem());
@@ -341,12 +349,7 @@ TEST_F(ConvertProjectTest, ConvertsTheNameTheListGivesBack) {
 // under that name, it is not converted again in its own turn, which would
 // make its backup a copy of converted text.
 TEST_F(ConvertProjectTest, AFileTheListGaveBackEarlierKeepsItsOriginal) {
-  struct EarlyHost : RecordingHost {
-    std::string ProgressItem(size_t i) override {
-      const std::string item = RecordingHost::ProgressItem(i);
-      return item == "frmMain.frm" ? "Forms\\frmOrders.frm" : item;
-    }
-  } early;
+  SwappingHost early("Forms\\frmOrders.frm");
   ConvertProject(dir / "Demo/Demo.vbp", false, kTables, early,
                  DefaultFileSystem());
   EXPECT_EQ(kFormConverted, dir.Read("Demo/Forms/frmOrders.frm"));
