@@ -466,9 +466,7 @@ void WriteConversion(NewFile& file, const ReplacementNames& names,
                    ConvertedForm done = ahead->get();
                    target.Write(done.bytes);
                    if (report != nullptr) {
-                     report->changed_lines = done.report.changed_lines;
-                     report->places = std::move(done.report.places);
-                     report->more_places = done.report.more_places;
+                     TakeFindings(*report, std::move(done.report));
                    }
                    return;
                  }

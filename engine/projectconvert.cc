@@ -390,9 +390,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
         if (file.writeback.valid()) file.writeback.get();
         Record(written, file.path, PutInPlace(fs, file.names, *file.rewrite));
         file.rewrite.reset();
-        done.changed_lines = file.found.changed_lines;
-        done.places = std::move(file.found.places);
-        done.more_places = file.found.more_places;
+        TakeFindings(done, std::move(file.found));
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {
         written.files.insert(IdOf(StatFile(fs, file.path)));

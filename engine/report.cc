@@ -1,6 +1,7 @@
 #include "engine/report.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/codepage.h"
 
@@ -18,6 +19,12 @@ size_t FirstDifference(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+void TakeFindings(FileReport& to, FileReport&& from) {
+  to.changed_lines = from.changed_lines;
+  to.places = std::move(from.places);
+  to.more_places = from.more_places;
+}
 
 uint64_t ProjectReport::Count(FileAction action) const {
   return static_cast<uint64_t>(

@@ -47,6 +47,10 @@ struct FileReport {
   std::string why;                  // kUnreadable: the error's text
 };
 
+// Gives to what from's conversion learnt: the lines it changed and the
+// places it left.
+void TakeFindings(FileReport& to, FileReport&& from);
+
 struct ProjectReport {
   std::string name;  // the project as the box names it
   bool convertible = false;
