@@ -4,8 +4,7 @@ Worker::~Worker() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
-    first_.clear();
-    jobs_.clear();
+    DropPending();
   }
   wake_.notify_one();
   if (thread_.joinable()) thread_.join();
@@ -23,6 +22,11 @@ void Worker::Push(std::function<void()> job, Jobs& jobs) {
   }
 }
 
+void Worker::DropPending() {
+  first_.clear();
+  jobs_.clear();
+}
+
 void Worker::RunNext() {
   std::function<void()> job;
   {
@@ -36,8 +40,7 @@ void Worker::RunNext() {
 
 void Worker::Settle() {
   std::unique_lock<std::mutex> lock(mutex_);
-  first_.clear();
-  jobs_.clear();
+  DropPending();
   idle_.wait(lock, [this] { return !running_; });
 }
 

@@ -65,6 +65,7 @@ class Worker {
     return result;
   }
   void Push(std::function<void()> job, Jobs& jobs);
+  void DropPending();  // with mutex_ held
   void Loop();
 
   std::mutex mutex_;
