@@ -76,7 +76,8 @@ class Form1 : public QWidget, public CommandHost {
  private:
   void Form_Load();
   void DescribeControls();
-  // Shows the progress items and the selection that were put off, if any.
+  // Shows the progress items, the selection and the enabled window that
+  // were put off, if any.
   void CatchUp();
 
   FileSystem& fs_;
@@ -86,6 +87,8 @@ class Form1 : public QWidget, public CommandHost {
   QElapsedTimer since_pump_;    // since waiting events were last handled
   QElapsedTimer since_select_;  // since the progress list's selection moved
   int selection_due_ = -1;      // the row to select next, -1 for none
+  bool batch_running_ = false;
+  bool enable_due_ = false;  // enabled in name, not yet in fact
 };
 
 #endif  // UI_FORM1_H_

@@ -1,5 +1,6 @@
 // The window's two commands: the dialog, the lists, and the command layer.
 #include <QFile>
+#include <QScopeGuard>
 #include <QString>
 #include <string>
 
@@ -18,5 +19,10 @@ void Form1::cmd_Click() {
 }
 
 void Form1::cmdButton2_Click() {
+  batch_running_ = true;
+  const auto ended = qScopeGuard([this] {
+    batch_running_ = false;
+    CatchUp();
+  });
   ConvertBatchFolder(Dir1->View(), *File1, tables_, *this, fs_);
 }
