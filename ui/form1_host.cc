@@ -1,6 +1,7 @@
 // The ConversionHost side of the window: the progress list, the message
 // boxes and the window state, as a conversion drives them.
 #include <QCoreApplication>
+#include <QEvent>
 #include <QListView>
 #include <QMetaObject>
 #include <QString>
@@ -125,7 +126,10 @@ void Form1::SetWindowEnabled(bool yes) {
 void Form1::Repaint() {
   if (since_paint_.isValid() && since_paint_.elapsed() < kFrameMs) return;
   CatchUp();
-  repaint();
+  // The progress list is what a conversion changes; whatever else waits to
+  // be painted goes with it, and the rest of the window is left as it is.
+  lst->repaint();
+  QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
   since_paint_.start();
 }
 

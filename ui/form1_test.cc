@@ -32,6 +32,7 @@ class Form1Test : public QObject {
   void TabVisitsControlsInTabIndexOrder();
   void ProgressListKeepsOrderAndBytes();
   void SelectionCatchesUpBeforeTheListIsSeen();
+  void RepaintPaintsTheProgressAtOnce();
   void ClosesWhenIdleButNotWhileDisabled();
   void OpenFileDialogOffersProjectsInAnyCase();
 
@@ -173,6 +174,34 @@ void Form1Test::SelectionCatchesUpBeforeTheListIsSeen() {
     QVERIFY2(row == 39, c.name);
     QVERIFY2(in_view, c.name);
   }
+}
+
+namespace {
+
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+}  // namespace
+
+// A conversion holds the event loop while it fills the list, so what it
+// adds must be painted within Repaint itself.
+void Form1Test::RepaintPaintsTheProgressAtOnce() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg, DefaultFileSystem());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  QCoreApplication::processEvents();
+  PaintCounter counter;
+  form.lst->viewport()->installEventFilter(&counter);
+  form.AddProgress("Orders.vbp");
+  form.Repaint();
+  QCOMPARE(counter.paints, 1);
 }
 
 void Form1Test::ClosesWhenIdleButNotWhileDisabled() {
