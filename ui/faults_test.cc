@@ -239,7 +239,7 @@ void FaultsTest::FoldersTheSystemDeniesAreReported() {
 
   form.Dir1->SetPath(a);
   QCOMPARE(form.Dir1->SubfolderCount(), size_t{0});
-  QCOMPARE(form.File1->count(), 0);
+  QCOMPARE(form.File1->model()->rowCount(), 0);
   dlg.files = {QFile::decodeName(QByteArray::fromStdString(a + "/A.vbp"))};
   QTest::mouseClick(form.cmd, Qt::LeftButton);
 

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>

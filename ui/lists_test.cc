@@ -1,5 +1,5 @@
+#include <QAbstractItemModel>
 #include <QDir>
-#include <QListWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,7 +95,9 @@ void ListsTest::FileListShowsEveryFileAndNoFolder() {
   FileList list(nullptr, DefaultFileSystem());
   list.SetPath(TestFolder(root_, "Orders"));
   QStringList shown;
-  for (int i = 0; i < list.count(); ++i) shown << list.item(i)->text();
+  const QAbstractItemModel& model = *list.model();
+  for (int i = 0; i < model.rowCount(); ++i)
+    shown << model.index(i, 0).data().toString();
   QCOMPARE(shown, QStringList({"a.bas", "frmMain.frm", "Orders.vbp",
                                "Orders.vbp.bak", "README"}));
   QCOMPARE(list.FileCount(), size_t{5});
@@ -151,7 +153,7 @@ void ListsTest::UnreadableFolderIsReportedWhenOpened() {
   QCOMPARE(dlg.shown[0].title, QString(kAppTitle));
   QCOMPARE(dlg.shown[0].text, "Error 2: No such file or directory\n" +
                                   QString::fromStdString(gone));
-  QCOMPARE(form.File1->count(), 0);
+  QCOMPARE(form.File1->model()->rowCount(), 0);
   QVERIFY(form.isEnabled() && form.isVisible());
 }
 
