@@ -311,6 +311,7 @@ TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
       dlg.shown[0].details);
   EXPECT_EQ("Done", dlg.shown[0].title);
   EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), dlg.shown[0].type);
+  EXPECT_TRUE(dlg.shown[0].owner_enabled);
   for (const char* rel :
        {"Batch/Accounts/Accounts.vbp", "Batch/Accounts/frmMain.frm",
         "Batch/Orders/Orders.vbp", "Batch/Orders/SUMMARY.VBP",

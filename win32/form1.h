@@ -101,6 +101,9 @@ class Form1 : public CommandHost {
   void RestoreFocus();
   void PauseProgress();
   void ResumeProgress();
+  // Shows the progress list's changes and the enabled window that were put
+  // off, if any.
+  void CatchUp();
 
   FileSystem& fs_;
   Tables tables_;
@@ -111,6 +114,8 @@ class Form1 : public CommandHost {
   HWND focus_ = nullptr;  // the control to give the focus back to
   bool ends_program_ = false;
   bool progress_paused_ = false;  // lst does not paint
+  bool batch_running_ = false;
+  bool enable_due_ = false;  // enabled in name, not yet in fact
   std::chrono::steady_clock::time_point next_paint_{};
   std::chrono::steady_clock::time_point next_pump_{};
 };

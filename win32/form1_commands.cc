@@ -53,6 +53,13 @@ void Form1::cmd_Click() {
 }
 
 void Form1::cmdButton2_Click() {
+  struct BatchEnds {
+    Form1& form;
+    ~BatchEnds() {
+      form.batch_running_ = false;
+      form.CatchUp();
+    }
+  } ends{*this};
+  batch_running_ = true;
   ConvertBatchFolder(Dir1.View(), File1, tables_, *this, fs_);
-  ResumeProgress();
 }

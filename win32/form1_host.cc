@@ -92,27 +92,47 @@ void Form1::SelectProgress(size_t i) {
 }
 
 void Form1::ShowInfo(const std::string& text, const std::string& details) {
-  ResumeProgress();
+  CatchUp();
   dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONINFORMATION, details);
 }
 
 bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
-  ResumeProgress();
+  CatchUp();
   return dlg.MsgBox(hwnd_, text, kAppTitle, MB_OKCANCEL | MB_ICONINFORMATION,
                     details) == IDOK;
 }
 
 void Form1::ShowDone(const std::string& text, const std::string& details) {
-  ResumeProgress();
+  CatchUp();
   dlg.MsgBox(hwnd_, text, "Done", MB_OK | MB_ICONINFORMATION, details);
 }
 
 void Form1::ShowFailure(const std::string& text, const std::string& details) {
-  ResumeProgress();
+  CatchUp();
   dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONERROR, details);
 }
 
+void Form1::CatchUp() {
+  ResumeProgress();
+  if (!enable_due_) return;
+  enable_due_ = false;
+  EnableWindow(hwnd_, TRUE);
+  RestoreFocus();
+}
+
+// A batch enables the window after each project and disables it for the
+// next at once, with nothing painted and no input taken in between. Within a
+// batch the window is enabled when it is next painted, shows a box or takes
+// input, or when the batch ends, whichever comes first.
 void Form1::SetWindowEnabled(bool yes) {
+  if (!yes && enable_due_) {
+    enable_due_ = false;
+    return;
+  }
+  if (yes && batch_running_ && !IsWindowEnabled(hwnd_)) {
+    enable_due_ = true;
+    return;
+  }
   ResumeProgress();
   if (!yes) RememberFocus();
   EnableWindow(hwnd_, yes ? TRUE : FALSE);
@@ -122,9 +142,10 @@ void Form1::SetWindowEnabled(bool yes) {
 void Form1::Repaint() {
   const Clock::time_point start = Clock::now();
   if (start < next_paint_) return;
-  ResumeProgress();
-  RedrawWindow(hwnd_, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  CatchUp();
+  // What is out of date: the progress list, and whatever else waits to be
+  // painted; the rest of the window is left as it is.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   const Clock::time_point end = Clock::now();
   next_paint_ = end + std::max<Clock::duration>(kFrame, 3 * (end - start));
 }
@@ -133,6 +154,7 @@ void Form1::PumpEvents() {
   const Clock::time_point now = Clock::now();
   if (now < next_pump_) return;
   next_pump_ = now + kFrame;
+  if (enable_due_) CatchUp();  // before the input it lets through
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
