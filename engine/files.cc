@@ -105,6 +105,10 @@ void OutputFile::Close() {
   if (int err = fs_.Close(fd)) ThrowFileError("close", path_, err);
 }
 
+bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
+  return a.id.Known() && b.id.Known() && a.id == b.id;
+}
+
 FileSystem::Status StatFile(FileSystem& fs, const std::string& path) {
   FileSystem::Status status;
   if (int err = fs.Stat(path, &status)) ThrowFileError("stat", path, err);

@@ -1,6 +1,7 @@
 #ifndef ENGINE_FILESYSTEM_H_
 #define ENGINE_FILESYSTEM_H_
 
+#include <compare>
 #include <cstddef>
 #include <string>
 #include <system_error>
@@ -13,13 +14,25 @@ class FileSystem {
  public:
   // kLink only from StatLink: every other call follows symbolic links.
   enum class Kind { kMissing, kRegular, kDirectory, kLink, kOther };
+  // Which file a name reaches: two names with equal known ids are one file
+  // (a link, a name spelt two ways). A system names its files by 64 bits
+  // (an inode, an older Windows's file index) or by 128 (Windows 8 and
+  // later, whose ReFS reuses 64-bit indexes); ids of two widths are never
+  // compared as one.
+  struct FileId {
+    unsigned long long device = 0;  // the volume
+    unsigned long long high = 0;    // the upper half of a 128-bit id
+    unsigned long long low = 0;     // an inode, an index, or the lower half
+    int bits = 0;                   // 64 or 128; 0 where the system gave none
+    bool Known() const {
+      return bits != 0 && (device != 0 || high != 0 || low != 0);
+    }
+    friend auto operator<=>(const FileId&, const FileId&) = default;
+  };
   struct Status {
     Kind kind = Kind::kMissing;
     unsigned permissions = 0;  // the mode's permission bits
-    // Which file this is: two names with equal ids are one file (a link, a
-    // name spelt two ways).
-    unsigned long long device = 0;
-    unsigned long long inode = 0;
+    FileId id;
     unsigned long long links = 1;  // how many names the file has
     // The file's length, and when its bytes last changed, in the system's
     // own units: with the id, whether it still holds what was read.
@@ -90,6 +103,10 @@ class FileSystem {
   // The process's current directory, as the system gives it.
   virtual int CurrentDir(std::string* path) = 0;
 };
+
+// Whether a and b are one file: never where either id is unknown, so a file
+// system that names no file by an id never has one file taken for another.
+bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b);
 
 // The real file system of the machine.
 FileSystem& DefaultFileSystem();

@@ -230,8 +230,7 @@ void ConvertBytes(std::string_view bytes, LineEnds ends, const Tables& tables,
 // file by its id leaves it unknown, and the file is read again.
 bool StillAsRead(const FileSystem::Status& now,
                  const FileSystem::Status& read) {
-  return (read.device != 0 || read.inode != 0) && now.device == read.device &&
-         now.inode == read.inode && now.size == read.size &&
+  return SameFile(now, read) && now.size == read.size &&
          now.modified == read.modified;
 }
 
@@ -372,7 +371,7 @@ Likeness LikenessToBackup(const std::string& path,
       found.kind == FileSystem::Kind::kLink ? StatFile(fs, bak) : found;
   if (backup.kind != FileSystem::Kind::kRegular) return Likeness::kOther;
   const FileSystem::Status file = StatFile(fs, path);
-  if (backup.device == file.device && backup.inode == file.inode) {
+  if (SameFile(backup, file)) {
     return Likeness::kOther;
   }
   TextScan ends_scan({});

@@ -29,8 +29,9 @@ void Fill(const struct stat& st, FileSystem::Status* status) {
                  : S_ISLNK(st.st_mode) ? Kind::kLink
                                        : Kind::kOther;
   status->permissions = st.st_mode & 07777;
-  status->device = st.st_dev;
-  status->inode = st.st_ino;
+  status->id.device = st.st_dev;
+  status->id.low = st.st_ino;
+  status->id.bits = 64;
   status->links = st.st_nlink;
   status->size = static_cast<unsigned long long>(st.st_size);
   status->modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;

@@ -50,14 +50,13 @@ bool IsConvertible(std::string_view text, const Tables& tables) {
   return false;
 }
 
-using FileId = std::pair<unsigned long long, unsigned long long>;
-
-FileId IdOf(const FileSystem::Status& status) {
-  return {status.device, status.inode};
+// An unknown id is no file's: it is neither recorded nor found.
+bool WasWritten(const WrittenFiles& written, const FileSystem::Status& status) {
+  return status.id.Known() && written.files.count(status.id) != 0;
 }
 
-bool Known(const FileSystem::Status& status) {
-  return status.device != 0 || status.inode != 0;
+void RecordId(WrittenFiles& written, const FileSystem::Status& status) {
+  if (status.id.Known()) written.files.insert(status.id);
 }
 
 // The names files have once every link is followed: two names that reach
@@ -180,7 +179,7 @@ void PlanFile(ListedNames& listed, CanonicalNames& canonical,
   const FileSystem::Status status = CheckListed(found.path, found.status);
   const bool again =
       !reached.insert(canonical.Of(NamesOf(fs, found.path, found.link))).second;
-  if (again || (Known(status) && written.files.count(IdOf(status)))) {
+  if (again || WasWritten(written, status)) {
     file.action = FileAction::kRepeat;
   } else if (!PlanForm(found.path, tables, fs, &file).convert) {
     file.action = FileAction::kAlreadyConverted;
@@ -224,7 +223,7 @@ void NoteLeftOver(const std::string& folder, const std::string& text,
 
 void Record(WrittenFiles& written, const std::string& path,
             const FileSystem::Status& status) {
-  if (Known(status)) written.files.insert(IdOf(status));
+  RecordId(written, status);
   written.paths.push_back(path);
 }
 
@@ -309,7 +308,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
     const FileSystem::Status status = CheckListed(found.path, found.status);
     file.names = NamesOf(fs, found.path, found.link);
     const bool again = !reached.insert(canonical.Of(file.names)).second;
-    file.repeat = again || (Known(status) && written.files.count(IdOf(status)));
+    file.repeat = again || WasWritten(written, status);
     if (file.repeat) continue;
     const FileSystem::Status backup = replaceable.Lookup(file.names.backup);
     file.plan = PlanForm(file.path, status, backup, keep, tables, fs);
@@ -393,7 +392,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
         TakeFindings(done, std::move(file.found));
         outcome = FormOutcome::kConverted;
       } else if (!file.repeat) {
-        written.files.insert(IdOf(StatFile(fs, file.path)));
+        RecordId(written, StatFile(fs, file.path));
       } else {
         done.action = FileAction::kRepeat;
       }
@@ -401,7 +400,7 @@ void ConvertChecked(const std::string& pth, bool interactive,
       drop_written_ahead();
       const std::string path = ResolveListedName(folder, fn, fs);
       const FileSystem::Status status = CheckListed(fs, path);
-      if (!written.files.count(IdOf(status))) {
+      if (!WasWritten(written, status)) {
         outcome = ConvertFormAt(path, tables, fs);
         Record(written, path, StatFile(fs, path));
       }

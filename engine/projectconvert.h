@@ -4,7 +4,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "engine/conversionhost.h"
@@ -25,7 +24,7 @@ std::vector<std::string> ListedFiles(std::string_view project_text);
 // A replaced file has a new identity, and only that one is kept: the old one
 // now belongs to its backup and to the file's other names.
 struct WrittenFiles {
-  std::set<std::pair<unsigned long long, unsigned long long>> files;
+  std::set<FileSystem::FileId> files;
   std::vector<std::string> paths;
   // The conversions' second thread, one for every project of the command:
   // a thread started for each project costs more than some projects take.

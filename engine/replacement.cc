@@ -17,11 +17,6 @@ std::string FolderOf(const std::string& path) {
   return folder.empty() ? "." : folder;
 }
 
-bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
-  return (a.device != 0 || a.inode != 0) && a.device == b.device &&
-         a.inode == b.inode;
-}
-
 // A temporary name holds nothing or what a killed run left there, a regular
 // file; anything else was put there by someone else and is not ours to
 // remove. Returns whether something is there.

@@ -465,10 +465,11 @@ class WindowsFileSystem : public FileSystem {
                    : folder ? Kind::kDirectory
                             : Kind::kRegular;
     status->permissions = folder ? 0777 : read_only ? 0444 : 0666;
-    status->device = info.dwVolumeSerialNumber;
-    status->inode =
+    status->id.device = info.dwVolumeSerialNumber;
+    status->id.low =
         (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
         info.nFileIndexLow;
+    status->id.bits = 64;
     status->links = info.nNumberOfLinks;
     status->size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
                    info.nFileSizeLow;
