@@ -68,7 +68,7 @@ TEST_F(BadInput, EmptyFiles) {
   EXPECT_EQ(
       "ShowInfo Couldn't find any convertible controls in 'P.vbp'."
       "\r\n\r\nConversion cancelled.",
-      host.calls.back());
+      host.calls.at(host.calls.size() - 2));
   EXPECT_FALSE(dir.Exists("P/P.vbp.bak"));
 
   WriteProject("Form=empty.frm\r\n");

@@ -21,19 +21,34 @@ namespace {
 class ConversionErrors : public std::error_category {
  public:
   const char* name() const noexcept override { return "conversion"; }
-  std::string message(int) const override {
+  std::string message(int code) const override {
+    if (code == kChanged) {
+      return "The file changed while it was being converted, and was left as "
+             "it is; convert the project again";
+    }
     return "The file holds only part of its conversion, as an interrupted "
            "write can leave it; its original is in its .bak file. Restore it "
            "from there, then convert again";
   }
+
+  static constexpr int kCut = static_cast<int>(std::errc::no_message_available);
+  static constexpr int kChanged =
+      static_cast<int>(std::errc::device_or_resource_busy);
 };
+
+const ConversionErrors& ConversionCategory() {
+  static const ConversionErrors category;
+  return category;
+}
 
 }  // namespace
 
 std::error_code CutFileError() {
-  static const ConversionErrors category;
-  return std::error_code(static_cast<int>(std::errc::no_message_available),
-                         category);
+  return std::error_code(ConversionErrors::kCut, ConversionCategory());
+}
+
+std::error_code ChangedFileError() {
+  return std::error_code(ConversionErrors::kChanged, ConversionCategory());
 }
 
 InputFile::InputFile(FileSystem& fs, const std::string& path)
@@ -97,8 +112,6 @@ void OutputFile::Sync() {
   if (int err = fs_.SyncFile(fd_)) ThrowFileError("flush", path_, err);
 }
 
-void OutputFile::StartWriteback() { fs_.StartWriteback(fd_); }
-
 void OutputFile::Close() {
   const int fd = fd_;
   fd_ = -1;
@@ -145,24 +158,6 @@ void ReadChunks(FileSystem& fs, const std::string& path,
     if (!take(std::string_view(buf.get(), got))) break;
   }
   in.Close();
-}
-
-bool ReadSized(FileSystem& fs, const std::string& path, size_t size,
-               std::string& bytes) {
-  // Opened even when empty: a file that cannot be read is an error here.
-  InputFile in(fs, path);
-  // Read straight into place, asking for one byte more than size: a file
-  // that grew gives it within the same read.
-  bytes.resize(size + 1);
-  size_t have = 0;
-  while (have < size) {
-    const size_t got = in.Read(bytes.data() + have, size + 1 - have);
-    if (got == 0) break;
-    have += got;
-  }
-  in.Close();
-  bytes.resize(std::min(have, size));
-  return have == size;
 }
 
 FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {

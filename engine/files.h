@@ -21,6 +21,10 @@
 // file just written, whose original is in that backup.
 std::error_code CutFileError();
 
+// A listed file that changed between the check before writing and its turn,
+// and again after it was planned anew: it is left as it is.
+std::error_code ChangedFileError();
+
 // An open input file. Reading past the end returns 0.
 class InputFile {
  public:
@@ -53,7 +57,6 @@ class OutputFile {
                       const FileSystem::Status& status);
   FileSystem::Status Status();  // of the file as written so far
   void Sync();                  // returns once the bytes written are on disk
-  void StartWriteback();        // starts writing them out, waiting for none
   // A close can report a write that failed late (a full disk, a network
   // share), so it is checked like any write.
   void Close();
@@ -76,13 +79,6 @@ FileSystem::Status CheckListed(FileSystem& fs, const std::string& path);
 FileSystem::Status CheckListed(const std::string& path,
                                const FileSystem::Status& status);
 std::string ReadWholeFile(FileSystem& fs, const std::string& path);
-// Reads the file at path into bytes as long as it holds exactly size bytes,
-// the length its status gave: no read past them asks whether more follow,
-// so a caller that keeps them must check the length again before it trusts
-// them. False, having stopped reading, when the file ends sooner or gives
-// more.
-bool ReadSized(FileSystem& fs, const std::string& path, size_t size,
-               std::string& bytes);
 
 // Hands the bytes of the file at path to take, chunk by chunk, in bounded
 // memory, until the end or until take returns false.

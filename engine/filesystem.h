@@ -79,11 +79,6 @@ class FileSystem {
                            int fd) = 0;
   // Returns once the bytes of the open file fd are on disk.
   virtual int SyncFile(int fd) = 0;
-  // Starts writing the bytes of the open file fd out, waiting for none of
-  // them: ext4 does it when a file is renamed over another, on the thread
-  // that renames, one file at a time. A hint; it cannot fail, and may come
-  // from another thread than the calls around it.
-  virtual void StartWriteback(int /*fd*/) {}
   // Returns once the entries of folder (a name just added) are on disk.
   virtual int SyncDir(const std::string& folder) = 0;
   // Returns once everything written to these files, their names included,

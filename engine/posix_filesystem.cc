@@ -224,10 +224,6 @@ class PosixFileSystem : public FileSystem {
 
   int SyncFile(int fd) override { return ::fsync(fd) == 0 ? 0 : errno; }
 
-  void StartWriteback(int fd) override {
-    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-  }
-
   int SyncDir(const std::string& folder) override {
     if (Unnamable(folder)) return ENOENT;
     return SyncPath(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY,

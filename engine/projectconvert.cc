@@ -1,15 +1,11 @@
 #include "engine/projectconvert.h"
 
-#include <chrono>
-#include <exception>
 #include <filesystem>
-#include <future>
-#include <map>
-#include <optional>
+#include <set>
+#include <utility>
 
 #include "engine/details.h"
 #include "engine/files.h"
-#include "engine/formconvert.h"
 #include "engine/lines.h"
 #include "engine/listedname.h"
 #include "engine/paths.h"
@@ -17,14 +13,10 @@
 #include "engine/replacement.h"
 #include "engine/text.h"
 #include "engine/version8.h"
-#include "engine/worker.h"
 
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr size_t kKeptBytes = 2 << 20;
-// How many new files are written ahead of the one that takes its name.
-constexpr size_t kWrittenAhead = 16;
 
 // Adds to names every entry key + name, where name runs from after the key
 // up to and including the next ext.
@@ -50,65 +42,33 @@ bool IsConvertible(std::string_view text, const Tables& tables) {
   return false;
 }
 
-// An unknown id is no file's: it is neither recorded nor found.
-bool WasWritten(const WrittenFiles& written, const FileSystem::Status& status) {
-  return status.id.Known() && written.files.count(status.id) != 0;
+std::string NothingText(const std::string& name) {
+  return "Couldn't find any convertible controls in '" + name + "'." +
+         std::string(kCrLf) + std::string(kCrLf) + "Conversion cancelled.";
 }
 
-void RecordId(WrittenFiles& written, const FileSystem::Status& status) {
-  if (status.id.Known()) written.files.insert(status.id);
+std::string ReadyText(const std::string& name) {
+  return "Ready to convert '" + name + "' from Version 8 to 8c." +
+         std::string(kCrLf) + std::string(kCrLf) +
+         "The original files will be backed up in files with an additional "
+         "'.bak' extension." +
+         std::string(kCrLf) + std::string(kCrLf) +
+         "Press OK to proceed or Cancel if you changed your mind.";
 }
 
-// The names files have once every link is followed: two names that reach
-// one path are one file. Most listed files are no links and share a few
-// folders, so a folder is resolved once and the file's own name is added,
-// where that name is spelt as on disk.
-class CanonicalNames {
- public:
-  explicit CanonicalNames(FileSystem& fs) : fs_(fs) {}
+std::string ConvertedText(const std::string& name) {
+  return "Project '" + name + "' has been converted from Version 8 to 8c." +
+         std::string(kCrLf) + std::string(kCrLf) +
+         "Copies of the original files were saved with a 'bak' extension in "
+         "case you want to restore the original project." +
+         std::string(kCrLf) + std::string(kCrLf) +
+         "You should now open the new project in VB and compile it to make "
+         "sure there are no syntax errors." +
+         std::string(kCrLf) + std::string(kCrLf);
+}
 
-  // names describe the regular file at names.listed.
-  std::string Of(const ReplacementNames& names) {
-    if (!kResolvedNamesAsOnDisk || names.target != names.listed) {
-      return Resolved(names.target);
-    }
-    const auto [folder, name] = SplitPath(names.listed);
-    auto known = folders_.find(folder);
-    if (known == folders_.end()) {
-      known = folders_.emplace(folder, Resolved(folder.empty() ? "." : folder))
-                  .first;
-    }
-    return JoinPath(known->second, name);
-  }
-
- private:
-  std::string Resolved(const std::string& path) {
-    std::string resolved;
-    if (int err = fs_.ResolveLinks(path, &resolved)) {
-      ThrowFileError("open", path, err);
-    }
-    return resolved;
-  }
-
-  FileSystem& fs_;
-  std::map<std::string, std::string> folders_;
-};
-
-// One listed file as the check before writing found it.
-struct ListedFile {
-  std::string path;  // where the listed name resolved
-  ReplacementNames names;
-  bool repeat = false;
-  FormPlan plan;
-  std::future<ConvertedForm> ahead;  // its conversion, where begun ahead
-  std::optional<NewFile> rewrite;    // its new file, once written
-  std::future<void> writeback;       // the start of its way to the disk
-  std::exception_ptr failure;        // of its writing ahead, for its turn
-  FileReport found;                  // what writing it learnt for the report
-};
-
-// Keeps the window disabled while files are written, and enables it again
-// however the conversion ends.
+// Keeps the window disabled while a project is read and written, and
+// enables it again however the conversion ends.
 class WindowDisabled {
  public:
   explicit WindowDisabled(ConversionHost& host) : host_(host) {
@@ -122,30 +82,54 @@ class WindowDisabled {
   ConversionHost& host_;
 };
 
-}  // namespace
-
-std::vector<std::string> ListedFiles(std::string_view project_text) {
-  std::vector<std::string> names;
-  AddEntries(project_text, "Form=", ".frm", names);
-  AddEntries(project_text, "UserControl=", ".ctl", names);
-  return names;
+// After each file: the window shows the progress and stays responsive,
+// while it takes no input.
+void Breathe(ConversionHost& host) {
+  host.Repaint();
+  host.PumpEvents();
 }
 
-void FlushWritten(FileSystem& fs, WrittenFiles& written) {
-  if (written.paths.empty()) return;
-  if (int err = fs.Flush(written.paths)) {
-    ThrowFileError("flush", written.paths.front(), err);
+// One project as its plan found it.
+struct ProjectPlan {
+  std::string pth, folder, name;
+  std::string text;       // the project file as read
+  std::string converted;  // with the project table applied
+  LineEnds ends = LineEnds::kCr;
+  bool convertible = false;
+  ReplacementNames names;  // of the project file
+  std::string reached;     // the project file's path, links followed
+  std::vector<PlannedFile> files;
+};
+
+// Detection, the converted project text, and the plan of every listed file.
+ProjectPlan PlanProject(const std::string& pth, Conversion& c,
+                        ConversionHost& host) {
+  ProjectPlan plan;
+  plan.pth = pth;
+  PathParts parts = SplitPath(pth);
+  plan.folder = std::move(parts.folder);
+  plan.name = std::move(parts.name);
+  plan.text = ReadWholeFile(c.fs, pth);
+  plan.convertible = IsConvertible(plan.text, c.tables);
+  if (!plan.convertible) return plan;
+  plan.ends = LineEndsOf(plan.text.find('\r') != std::string::npos,
+                         plan.text.find('\n') != std::string::npos);
+  plan.converted = plan.text;
+  ApplyTable(plan.converted, c.tables.ProjTable);
+  plan.names = NamesOf(c.fs, pth);
+  plan.reached = ReachedPath(c.fs, plan.names);
+  std::set<std::string> reached = {plan.reached};
+  ListedNames listed(c.fs, plan.folder);
+  for (const std::string& fn : ListedFiles(plan.converted)) {
+    plan.files.push_back(PlanListedFile(fn, listed, c, &reached));
+    Breathe(host);
   }
-  written.paths.clear();
+  return plan;
 }
 
-namespace {
-
-FileReport FileNamed(const std::string& name,
-                     FileAction action = FileAction::kRewrite) {
+FileReport FileNamed(const std::string& name) {
   FileReport file;
   file.name = name;
-  file.action = action;
   return file;
 }
 
@@ -162,286 +146,124 @@ void WatchProjectText(std::string_view before, std::string_view after,
   }
 }
 
-// What OK will do to one listed file, found by reading alone.
-void PlanFile(ListedNames& listed, CanonicalNames& canonical,
-              std::set<std::string>& reached, const WrittenFiles& written,
-              const Tables& tables, FileSystem& fs, FileReport& file) {
-  ListedPath found;
-  try {
-    found = listed.Resolve(file.name);
-  } catch (const std::filesystem::filesystem_error& e) {
-    if (e.code() != std::errc::no_such_file_or_directory) throw;
-  }
-  if (found.status.kind == FileSystem::Kind::kMissing) {
-    file.action = FileAction::kMissing;
-    return;
-  }
-  const FileSystem::Status status = CheckListed(found.path, found.status);
-  const bool again =
-      !reached.insert(canonical.Of(NamesOf(fs, found.path, found.link))).second;
-  if (again || WasWritten(written, status)) {
-    file.action = FileAction::kRepeat;
-  } else if (!PlanForm(found.path, tables, fs, &file).convert) {
-    file.action = FileAction::kAlreadyConverted;
+// What OK will do: the plan shows every listed file, those it could not
+// read too, with the reason; the check after OK is what stops the project
+// for them.
+std::string PlanText(const ProjectPlan& plan) {
+  ProjectReport planned;
+  planned.files.push_back(FileNamed(plan.name));
+  WatchProjectText(plan.text, plan.converted, true, planned.files.back());
+  for (const PlannedFile& file : plan.files)
+    planned.files.push_back(file.report);
+  return PlanDetails(planned);
+}
+
+// Everything that will be written is checked before anything is.
+void CheckBeforeWriting(ProjectPlan& plan, Conversion& c,
+                        ConversionHost& host) {
+  ReplaceableCheck check(c.fs);
+  check.Check(plan.names, CheckListed(c.fs, plan.pth));
+  for (PlannedFile& file : plan.files) {
+    CheckListedFile(file, c, check);
+    Breathe(host);
   }
 }
 
-// The plan shows every listed file, those it could not read too, with the
-// reason: the check after OK is what stops the project for them.
-void PlanListed(const std::string& folder,
-                const std::vector<std::string>& names,
-                CanonicalNames& canonical, std::set<std::string> reached,
-                const WrittenFiles& written, const Tables& tables,
-                FileSystem& fs, ProjectReport& plan) {
-  ListedNames listed(fs, folder);
-  for (const std::string& fn : names) {
-    FileReport& file = plan.files.emplace_back();
-    file.name = fn;
-    try {
-      PlanFile(listed, canonical, reached, written, tables, fs, file);
-    } catch (const std::filesystem::filesystem_error& e) {
-      file.action = FileAction::kUnreadable;
-      file.why = e.code().message();
-    }
-    if (file.action != FileAction::kRewrite) {
-      file.changed_lines = 0;
-      file.samples.clear();
-    }
+// The progress list is the work list. Item k is the k-th planned file while
+// the list gives its name back as it went in; any other name is planned and
+// checked in its turn, with the files handled so far as those it repeats.
+FileReport ConvertItem(ProjectPlan& plan, size_t k, const std::string& fn,
+                       std::set<std::string>& handled, Conversion& c) {
+  if (k <= plan.files.size() && plan.files[k - 1].listed == fn) {
+    PlannedFile& file = plan.files[k - 1];
+    handled.insert(file.reached);
+    return ConvertListedFile(file, plan.folder, c);
   }
+  ListedNames listed(c.fs, plan.folder);
+  Conversion quiet = c;
+  quiet.samples = false;
+  PlannedFile other = PlanListedFile(fn, listed, quiet, &handled);
+  ReplaceableCheck check(c.fs);
+  CheckListedFile(other, c, check);
+  return ConvertListedFile(other, plan.folder, c);
+}
+
+// Last, so that until every listed file is done the project is still
+// recognised as one to convert.
+void ReplaceProjectFile(const ProjectPlan& plan, Conversion& c) {
+  const FileSystem::Status written = Replace(
+      c.fs, plan.names, [&](OutputFile& out, const FileSystem::Status&) {
+        out.Write(plan.converted);
+        out.Write(Terminator(plan.ends));
+      });
+  c.written.Wrote(plan.pth, written);
+}
+
+void Execute(ProjectPlan& plan, Conversion& c, ConversionHost& host,
+             ProjectReport* report) {
+  host.AddProgress(plan.name);
+  for (const PlannedFile& file : plan.files) host.AddProgress(file.listed);
+  std::set<std::string> handled = {plan.reached};
+  const size_t count = host.ProgressCount();
+  for (size_t k = 1; k < count; ++k) {
+    FileReport done = ConvertItem(plan, k, host.ProgressItem(k), handled, c);
+    const bool converted = done.action == FileAction::kRewrite;
+    if (report != nullptr) report->files.push_back(std::move(done));
+    host.SelectProgress(k);
+    host.SetProgressItem(k,
+                         host.ProgressItem(k) +
+                             (converted ? "... OK" : "... already converted"));
+    Breathe(host);
+  }
+  ReplaceProjectFile(plan, c);
+  host.SetProgressItem(0, plan.name + "... OK");
+  Breathe(host);
 }
 
 // The places the conversion leaves for the user: in the project text as
 // written, and in the files of the entries it does not convert.
-void NoteLeftOver(const std::string& folder, const std::string& text,
-                  const Tables& tables, FileSystem& fs, ProjectReport& report) {
-  NotePlaces(text, Version8Finder::Libraries(tables), report.files.front());
-  const Version8Finder everything = Version8Finder::Everything(tables);
-  for (const std::string& fn : OtherEntries(text)) {
-    report.files.push_back(ScanOtherEntry(folder, fn, everything, fs));
+void NoteLeftOver(const ProjectPlan& plan, Conversion& c,
+                  ProjectReport& report) {
+  WatchProjectText(plan.text, plan.converted, false, report.files.front());
+  NotePlaces(plan.converted, Version8Finder::Libraries(c.tables),
+             report.files.front());
+  const Version8Finder everything = Version8Finder::Everything(c.tables);
+  for (const std::string& fn : OtherEntries(plan.converted)) {
+    report.files.push_back(ScanOtherEntry(plan.folder, fn, everything, c.fs));
   }
 }
 
-void Record(WrittenFiles& written, const std::string& path,
-            const FileSystem::Status& status) {
-  RecordId(written, status);
-  written.paths.push_back(path);
-}
-
-void ConvertChecked(const std::string& pth, bool interactive,
-                    const Tables& tables, ConversionHost& host, FileSystem& fs,
-                    WrittenFiles& written, ProjectReport* report) {
+void Convert(const std::string& pth, bool interactive, Conversion& c,
+             ConversionHost& host, ProjectReport* report) {
   host.ClearProgress();
-  const auto [folder, name] = SplitPath(pth);
-
-  std::string text = ReadWholeFile(fs, pth);
-  const bool convertible = IsConvertible(text, tables);
-  if (report != nullptr) report->convertible = convertible;
-  if (!convertible) {
-    host.ShowInfo("Couldn't find any convertible controls in '" + name + "'." +
-                      std::string(kCrLf) + std::string(kCrLf) +
-                      "Conversion cancelled.",
-                  std::string());
-    return;
-  }
-  const LineEnds ends = LineEndsOf(text.find('\r') != std::string::npos,
-                                   text.find('\n') != std::string::npos);
-  // The report compares the project's lines before and after.
-  const std::string original = report != nullptr ? text : std::string();
-  ApplyTable(text, tables.ProjTable);
-  const std::vector<std::string> names = ListedFiles(text);
-  if (report != nullptr) report->files.push_back(FileNamed(name));
-  CanonicalNames canonical(fs);
-  std::string plan;
-  if (interactive) {
-    ProjectReport planned;
-    planned.files.push_back(FileNamed(name));
-    WatchProjectText(original, text, true, planned.files.back());
-    PlanListed(folder, names, canonical, {canonical.Of(NamesOf(fs, pth))},
-               written, tables, fs, planned);
-    plan = PlanDetails(planned);
-  }
-  if (interactive &&
-      !host.AskOkCancel(
-          "Ready to convert '" + name + "' from Version 8 to 8c." +
-              std::string(kCrLf) + std::string(kCrLf) +
-              "The original files will be backed up in files with an "
-              "additional "
-              "'.bak' extension." +
-              std::string(kCrLf) + std::string(kCrLf) +
-              "Press OK to proceed or Cancel if you changed your mind.",
-          plan)) {
-    return;
-  }
-
-  // Everything that will be written is checked first, and what each listed
-  // file needs is found by reading it: only a file that will be written
-  // must be writable, so a read-only form already converted, or one a team
-  // converted once for everybody, lets its project through.
-  ReplaceableCheck replaceable(fs);
-  const FileSystem::Status project_status = CheckListed(fs, pth);
-  ReplacementNames project = NamesOf(fs, pth);
-  replaceable.Check(project, project_status);
-  // A name reached a second time in this project (listed twice, spelt
-  // otherwise, through a link, the project file itself) is the same file
-  // path once every link is followed; a file an earlier project of the batch
-  // wrote or left alone is known by its identity.
-  std::set<std::string> reached = {canonical.Of(project)};
-  const Version8Finder libraries = Version8Finder::Libraries(tables);
-  const Version8Finder* left = report != nullptr ? &libraries : nullptr;
-  // Jobs of the worker refer to the files: they never move, and the
-  // worker settles before they go.
-  std::vector<ListedFile> files;
-  files.reserve(names.size());
-  Worker& worker = written.worker;
-  const Worker::Scope settled(worker);
-  ListedNames listed(fs, folder);
-  // The check's reading of each file is kept for its rewrite, up to a bound
-  // that most projects stay under, so most files are read once, and
-  // converted on the second core while the first goes on checking and
-  // writing. Beyond the bound files are read again: a batch's memory does
-  // not grow with its largest project.
-  size_t keep = kKeptBytes;
-  for (const std::string& fn : names) {
-    ListedFile& file = files.emplace_back();
-    const ListedPath found = listed.Resolve(fn);
-    file.path = found.path;
-    const FileSystem::Status status = CheckListed(found.path, found.status);
-    file.names = NamesOf(fs, found.path, found.link);
-    const bool again = !reached.insert(canonical.Of(file.names)).second;
-    file.repeat = again || WasWritten(written, status);
-    if (file.repeat) continue;
-    const FileSystem::Status backup = replaceable.Lookup(file.names.backup);
-    file.plan = PlanForm(file.path, status, backup, keep, tables, fs);
-    if (!file.plan.convert) {
-      file.plan.bytes.reset();  // no rewrite needs them
-      continue;
-    }
-    replaceable.Check(file.names, status, &backup);
-    if (file.plan.bytes) {
-      keep -= file.plan.bytes->size();
-      file.ahead = worker.Run([&file, &tables, left] {
-        return ConvertKept(file.plan, tables, left != nullptr, left);
-      });
-    }
-  }
-
-  // New files are written a few ahead of the one that takes its name, and
-  // the worker starts each on its way to the disk meanwhile, before any
-  // conversion it has not begun: ext4 writes a new file out when it is
-  // renamed over its original, and would do it on this thread, one small
-  // file at a time. Every other call stays on this thread, in one order.
-  size_t begun = 0;
-  const auto write_ahead = [&](size_t through) {
-    for (; begun < files.size() && begun <= through; ++begun) {
-      ListedFile& file = files[begun];
-      if (file.repeat || !file.plan.convert) continue;
-      // Rather than wait for the worker to begin this file's conversion,
-      // this thread makes the next one it has not begun.
-      if (file.ahead.valid() && file.ahead.wait_for(std::chrono::seconds(0)) !=
-                                    std::future_status::ready) {
-        worker.RunNext();
-      }
-      try {
-        file.rewrite.emplace(CreateNewFile(fs, file.names));
-        WriteConversion(*file.rewrite, file.names, file.plan, tables, fs,
-                        left != nullptr ? &file.found : nullptr, left,
-                        &file.ahead);
-      } catch (const std::filesystem::filesystem_error&) {
-        // The failure is this file's and comes in its turn, once the files
-        // before it took their names, as it would one file at a time.
-        file.rewrite.reset();
-        file.failure = std::current_exception();
-        begun = files.size();
-        return;
-      }
-      OutputFile& out = *file.rewrite->out;
-      file.writeback = worker.RunFirst([&out] { out.StartWriteback(); });
-    }
-  };
-  // A list that gives back other names than went in is the work list from
-  // then on, and every file is checked again as it comes: one of those
-  // names may reach a file whose new file was written from what it held.
-  bool as_checked = true;
-  const auto drop_written_ahead = [&] {
-    for (ListedFile& file : files) {
-      if (file.writeback.valid()) file.writeback.wait();
-      file.rewrite.reset();
-      file.failure = nullptr;
-    }
-    begun = files.size();
-  };
-
   WindowDisabled disabled(host);
-  host.AddProgress(name + "... OK");
-  for (const std::string& fn : names) host.AddProgress(fn);
-  const size_t count = host.ProgressCount();
-  for (size_t k = 1; k < count; ++k) {
-    const std::string fn = host.ProgressItem(k);
-    FileReport done = FileNamed(fn, FileAction::kAlreadyConverted);
-    FormOutcome outcome = FormOutcome::kAlreadyConverted;
-    as_checked = as_checked && k <= files.size() && fn == names[k - 1];
-    if (as_checked) {
-      // The list gave the name back as it went in: checked already.
-      ListedFile& file = files[k - 1];
-      if (!file.repeat && file.plan.convert) {
-        write_ahead(k - 1 + kWrittenAhead);
-        if (file.failure) std::rethrow_exception(file.failure);
-        if (file.writeback.valid()) file.writeback.get();
-        Record(written, file.path, PutInPlace(fs, file.names, *file.rewrite));
-        file.rewrite.reset();
-        TakeFindings(done, std::move(file.found));
-        outcome = FormOutcome::kConverted;
-      } else if (!file.repeat) {
-        RecordId(written, StatFile(fs, file.path));
-      } else {
-        done.action = FileAction::kRepeat;
-      }
-    } else {
-      drop_written_ahead();
-      const std::string path = ResolveListedName(folder, fn, fs);
-      const FileSystem::Status status = CheckListed(fs, path);
-      if (!WasWritten(written, status)) {
-        outcome = ConvertFormAt(path, tables, fs);
-        Record(written, path, StatFile(fs, path));
-      }
-    }
-    if (outcome == FormOutcome::kConverted) done.action = FileAction::kRewrite;
-    if (report != nullptr) report->files.push_back(std::move(done));
-    host.SelectProgress(k);
-    host.SetProgressItem(
-        k, host.ProgressItem(k) + (outcome == FormOutcome::kConverted
-                                       ? "... OK"
-                                       : "... already converted"));
-    host.Repaint();
-    host.PumpEvents();
+  ProjectPlan plan = PlanProject(pth, c, host);
+  if (report != nullptr) report->convertible = plan.convertible;
+  if (!plan.convertible) {
+    host.ShowInfo(NothingText(plan.name), std::string());
+    return;
   }
-  // Last, so that until every listed file is done the project is still
-  // recognised as one to convert.
-  Record(written, pth,
-         Replace(fs, project, [&](OutputFile& out, const FileSystem::Status&) {
-           out.Write(text);
-           out.Write(Terminator(ends));
-         }));
-  if (report != nullptr) {
-    WatchProjectText(original, text, false, report->files.front());
-    NoteLeftOver(folder, text, tables, fs, *report);
+  if (interactive && !host.AskOkCancel(ReadyText(plan.name), PlanText(plan))) {
+    return;
   }
+  CheckBeforeWriting(plan, c, host);
+  if (report != nullptr) report->files.push_back(FileNamed(plan.name));
+  Execute(plan, c, host, report);
+  if (report != nullptr) NoteLeftOver(plan, c, *report);
   if (interactive) {
-    FlushWritten(fs, written);
-    host.ShowInfo(
-        "Project '" + name + "' has been converted from Version 8 to 8c." +
-            std::string(kCrLf) + std::string(kCrLf) +
-            "Copies of the original files were saved with a 'bak' extension in "
-            "case you want to restore the original project." +
-            std::string(kCrLf) + std::string(kCrLf) +
-            "You should now open the new project in VB and compile it to make "
-            "sure there are no syntax errors." +
-            std::string(kCrLf) + std::string(kCrLf),
-        DoneDetails(*report));
+    FlushWritten(c.fs, c.written);
+    host.ShowInfo(ConvertedText(plan.name), DoneDetails(*report));
   }
 }
 
 }  // namespace
+
+std::vector<std::string> ListedFiles(std::string_view project_text) {
+  std::vector<std::string> names;
+  AddEntries(project_text, "Form=", ".frm", names);
+  AddEntries(project_text, "UserControl=", ".ctl", names);
+  return names;
+}
 
 void ConvertProject(const std::string& pth, bool interactive,
                     const Tables& tables, ConversionHost& host, FileSystem& fs,
@@ -450,13 +272,16 @@ void ConvertProject(const std::string& pth, bool interactive,
   ProjectReport own_report;
   if (report == nullptr && interactive) report = &own_report;
   if (report != nullptr) report->name = SplitPath(pth).name;
+  const Version8Finder libraries = Version8Finder::Libraries(tables);
+  WrittenFiles own;
+  Conversion c{tables, fs, written != nullptr ? *written : own,
+               report != nullptr ? &libraries : nullptr, interactive};
   if (written != nullptr) {
-    ConvertChecked(pth, interactive, tables, host, fs, *written, report);
+    Convert(pth, interactive, c, host, report);
     return;
   }
-  WrittenFiles own;
   try {
-    ConvertChecked(pth, interactive, tables, host, fs, own, report);
+    Convert(pth, interactive, c, host, report);
   } catch (const std::filesystem::filesystem_error&) {
     // What was written before the failure is on disk too when the error
     // box shows; the failure itself is the one to report.

@@ -52,6 +52,14 @@ Calls operator+(Calls a, const Calls& b) {
   return a;
 }
 
+// The window painted and its events handled after each of n files.
+Calls Breaths(size_t n) {
+  Calls calls;
+  for (size_t i = 0; i < n; ++i)
+    calls = calls + Calls({"Repaint", "PumpEvents"});
+  return calls;
+}
+
 class ConvertProjectTest : public ::testing::Test {
  protected:
   TempDir dir;
@@ -91,13 +99,18 @@ TEST_F(ConvertProjectTest, ConvertsTheProjectAndEveryListedFileInOrder) {
   const auto before = dir.Snapshot();
   host.answers = {true};
   Convert(true);
-  EXPECT_EQ(Calls({"ClearProgress", kReady, "SetWindowEnabled no",
-                   "AddProgress Demo.vbp... OK", "AddProgress frmMain.frm",
-                   "AddProgress Forms\\frmOrders.frm",
-                   "AddProgress Controls\\ucTotals.ctl", "ProgressCount"}) +
+  // The plan and the check before writing each handle the window's events
+  // after every file, and item 0 gains its "... OK" only once the project
+  // file, written last, is.
+  EXPECT_EQ(Calls({"ClearProgress", "SetWindowEnabled no"}) + Breaths(3) +
+                Calls({kReady}) + Breaths(3) +
+                Calls({"AddProgress Demo.vbp", "AddProgress frmMain.frm",
+                       "AddProgress Forms\\frmOrders.frm",
+                       "AddProgress Controls\\ucTotals.ctl", "ProgressCount"}) +
                 FileCalls(1, "frmMain.frm") +
                 FileCalls(2, "Forms\\frmOrders.frm") +
                 FileCalls(3, "Controls\\ucTotals.ctl") +
+                Calls({"SetProgressItem 0 Demo.vbp... OK"}) + Breaths(1) +
                 Calls({kDone, "SetWindowEnabled yes"}),
             host.calls);
 
@@ -125,33 +138,47 @@ class EditingHost : public RecordingHost {
   }
 };
 
-// Gives back another name for the first listed file.
+// Gives back another name for one listed file, the first unless told.
 class SwappingHost : public RecordingHost {
  public:
-  explicit SwappingHost(std::string given) : given_(std::move(given)) {}
+  explicit SwappingHost(std::string given, std::string swapped = "frmMain.frm")
+      : given_(std::move(given)), swapped_(std::move(swapped)) {}
   std::string ProgressItem(size_t i) override {
     const std::string item = RecordingHost::ProgressItem(i);
-    return item == "frmMain.frm" ? given_ : item;
+    return item == swapped_ ? given_ : item;
   }
 
  private:
-  std::string given_;
+  std::string given_, swapped_;
 };
 
-// What the check read is converted only while the file is still that one:
-// a form edited in place, or replaced by another as long, between the check
-// and its rewrite is converted as it is then, and backed up so.
+// A form edited between the check and its turn is converted as it is then,
+// and backed up so. One replaced by its own conversion is not converted
+// again, nor does it get a backup; one saved with other line ends keeps
+// them.
 TEST_F(ConvertProjectTest, AFormEditedAfterTheCheckIsConvertedAsEdited) {
   const std::string edited = std::string(kForm) + "' edited\r\n";
   const std::string same_size = std::string(kForm).replace(0, 5, "BEGIN");
+  std::string lf = kForm, lf_converted = kFormConverted;
+  std::erase(lf, '\r');
+  std::erase(lf_converted, '\r');
+  const auto converted = [](std::string text) {
+    return text.replace(text.find("Tabulon80"), 9, "Tabulon80c");
+  };
   const struct {
     const char* what;
     std::string text;
     bool replace;
-  } cases[] = {{"edited in place", edited, false},
-               {"replaced", same_size, true}};
+    std::string file, backup;  // no backup: empty
+  } cases[] = {
+      {"edited in place", edited, false, converted(edited), edited},
+      {"replaced", same_size, true, converted(same_size), same_size},
+      {"replaced by its conversion", kFormConverted, true, kFormConverted, ""},
+      {"saved with LF line ends", lf, false, lf_converted, lf},
+  };
   for (const auto& c : cases) {
     SetUp();
+    std::filesystem::remove(dir / "Demo/frmMain.frm.bak");
     EditingHost editing;
     const std::string form = dir / "Demo/frmMain.frm";
     editing.edit = [&] {
@@ -161,16 +188,19 @@ TEST_F(ConvertProjectTest, AFormEditedAfterTheCheckIsConvertedAsEdited) {
     };
     ConvertProject(dir / "Demo/Demo.vbp", false, kTables, editing,
                    DefaultFileSystem());
-    std::string converted = c.text;
-    converted.replace(converted.find("Tabulon80"), 9, "Tabulon80c");
-    EXPECT_EQ(converted, dir.Read("Demo/frmMain.frm")) << c.what;
-    EXPECT_EQ(c.text, dir.Read("Demo/frmMain.frm.bak")) << c.what;
+    EXPECT_EQ(c.file, dir.Read("Demo/frmMain.frm")) << c.what;
+    if (c.backup.empty()) {
+      EXPECT_FALSE(dir.Exists("Demo/frmMain.frm.bak")) << c.what;
+    } else {
+      EXPECT_EQ(c.backup, dir.Read("Demo/frmMain.frm.bak")) << c.what;
+    }
+    EXPECT_FALSE(dir.Exists("Demo/frmMain.frm.new~")) << c.what;
   }
 }
 
-// New files are written ahead of their turn, but a file that cannot be
-// written stops the project in its own turn: those before it are converted,
-// as one file at a time would leave them.
+// A file that cannot be written stops the project in its turn: those
+// before it stay converted, and the project file, written last, is not, nor
+// does its item say so.
 TEST_F(ConvertProjectTest, AFileThatCannotBeWrittenStopsTheProjectInItsTurn) {
   FaultyFileSystem fs;
   fs.disk_free = 2 * strlen(kFormConverted) + 1;
@@ -180,7 +210,7 @@ TEST_F(ConvertProjectTest, AFileThatCannotBeWrittenStopsTheProjectInItsTurn) {
   EXPECT_EQ(kForm, dir.Read("Demo/Controls/ucTotals.ctl"));
   EXPECT_EQ(project_text, dir.Read("Demo/Demo.vbp"));
   EXPECT_FALSE(dir.Exists("Demo/Controls/ucTotals.ctl.new~"));
-  EXPECT_EQ(Calls({"Demo.vbp... OK", "frmMain.frm... OK",
+  EXPECT_EQ(Calls({"Demo.vbp", "frmMain.frm... OK",
                    "Forms\\frmOrders.frm... OK", "Controls\\ucTotals.ctl"}),
             host.progress);
 }
@@ -200,7 +230,9 @@ TEST_F(ConvertProjectTest, DeclinedConfirmationTouchesNothing) {
   const auto before = dir.Snapshot();
   host.answers = {false};
   Convert(true);
-  EXPECT_EQ(Calls({"ClearProgress", kReady}), host.calls);
+  EXPECT_EQ(Calls({"ClearProgress", "SetWindowEnabled no"}) + Breaths(3) +
+                Calls({kReady, "SetWindowEnabled yes"}),
+            host.calls);
   EXPECT_EQ(before, dir.Snapshot());
 }
 
@@ -210,7 +242,9 @@ TEST_F(ConvertProjectTest, ProjectWithoutVersion8ControlsIsLeftAlone) {
     const auto before = dir.Snapshot();
     host.calls.clear();
     Convert(interactive);
-    EXPECT_EQ(Calls({"ClearProgress", kNothing}), host.calls);
+    EXPECT_EQ(Calls({"ClearProgress", "SetWindowEnabled no", kNothing,
+                     "SetWindowEnabled yes"}),
+              host.calls);
     EXPECT_EQ(before, dir.Snapshot());
   }
 }
@@ -220,7 +254,9 @@ TEST_F(ConvertProjectTest, SecondRunFindsNothingToConvert) {
   const auto after_first = dir.Snapshot();
   host.calls.clear();
   Convert(false);
-  EXPECT_EQ(Calls({"ClearProgress", kNothing}), host.calls);
+  EXPECT_EQ(Calls({"ClearProgress", "SetWindowEnabled no", kNothing,
+                   "SetWindowEnabled yes"}),
+            host.calls);
   EXPECT_EQ(after_first, dir.Snapshot());
 }
 
@@ -235,7 +271,10 @@ TEST_F(ConvertProjectTest, MissingListedFileStopsBeforeAnythingIsWritten) {
     EXPECT_EQ(ENOENT, e.code().default_error_condition().value());
     EXPECT_EQ(dir / "Demo/Gone.frm", e.path1().string());
   }
-  EXPECT_EQ(Calls({"ClearProgress", kReady}), host.calls);
+  // Forms come first: the check stops at the third file.
+  EXPECT_EQ(Calls({"ClearProgress", "SetWindowEnabled no"}) + Breaths(4) +
+                Calls({kReady}) + Breaths(2) + Calls({"SetWindowEnabled yes"}),
+            host.calls);
   EXPECT_EQ(before, dir.Snapshot());
 }
 
@@ -248,7 +287,7 @@ TEST_F(ConvertProjectTest, UnwritableFileOrFolderStopsBeforeAnything) {
     fs.read_only = {locked};
     host.calls.clear();
     EXPECT_EQ(EACCES, ErrorOf(false, fs)) << locked;
-    EXPECT_EQ(Calls({"ClearProgress"}), host.calls);
+    EXPECT_TRUE(host.progress.empty());
     EXPECT_EQ(before, dir.Snapshot());
   }
 }
@@ -356,6 +395,21 @@ TEST_F(ConvertProjectTest, AFileTheListGaveBackEarlierKeepsItsOriginal) {
   EXPECT_EQ(kForm, dir.Read("Demo/Forms/frmOrders.frm.bak"));
   EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm"));
   EXPECT_EQ(kFormConverted, dir.Read("Demo/Controls/ucTotals.ctl"));
+}
+
+// Where the file system names no file by an id, no file is taken for
+// another: a form found converted must not make every later one look done.
+TEST_F(ConvertProjectTest, UnknownIdsTakeNoFileForAnother) {
+  FaultyFileSystem fs;
+  fs.unknown_ids = true;
+  dir.Write("Demo/Forms/frmOrders.frm", kFormConverted);
+  dir.Write("Demo/Other.ctl", kForm);
+  SwappingHost swapping("Other.ctl", "Controls\\ucTotals.ctl");
+  ConvertProject(dir / "Demo/Demo.vbp", false, kTables, swapping, fs);
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/frmMain.frm"));
+  EXPECT_FALSE(dir.Exists("Demo/Forms/frmOrders.frm.bak"));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Other.ctl"));
+  EXPECT_EQ(kForm, dir.Read("Demo/Other.ctl.bak"));
 }
 
 TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {

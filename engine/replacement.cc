@@ -128,8 +128,7 @@ void ReplaceableCheck::CheckFolder(const std::string& folder) {
 }
 
 void ReplaceableCheck::Check(ReplacementNames& names,
-                             const FileSystem::Status& target,
-                             const FileSystem::Status* found) {
+                             const FileSystem::Status& target) {
   // The file's own mark counts whoever runs the program: root passes every
   // access check, yet a read-only form in a working copy is not to be
   // changed behind its source control's back.
@@ -146,8 +145,7 @@ void ReplaceableCheck::Check(ReplacementNames& names,
   if (int err = fs_.MayReplace(names.target)) {
     ThrowFileError("rename", names.listed, err);
   }
-  const FileSystem::Status backup =
-      found != nullptr ? *found : Lookup(names.backup);
+  const FileSystem::Status backup = StatName(fs_, names.backup);
   if (backup.kind == Kind::kDirectory) {
     ThrowFileError("open", names.backup, EISDIR);
   }
@@ -169,14 +167,10 @@ void ReplaceableCheck::Check(ReplacementNames& names,
   }
   names.backup_found = backup.kind != Kind::kMissing;
   const bool backup_temp_taken =
-      CheckTempName(fs_, names.backup_temp, Lookup(names.backup_temp));
+      CheckTempName(fs_, names.backup_temp, StatName(fs_, names.backup_temp));
   const bool new_temp_taken =
-      CheckTempName(fs_, names.new_temp, Lookup(names.new_temp));
+      CheckTempName(fs_, names.new_temp, StatName(fs_, names.new_temp));
   names.leftovers = backup_temp_taken || new_temp_taken;
-}
-
-void CheckReplaceable(FileSystem& fs, ReplacementNames& names) {
-  ReplaceableCheck(fs).Check(names, StatFile(fs, names.target));
 }
 
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names) {

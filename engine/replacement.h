@@ -9,7 +9,6 @@
 
 #include "engine/files.h"
 #include "engine/filesystem.h"
-#include "engine/namelookups.h"
 
 // How a converted file takes the place of its original while the original's
 // bytes are never at risk: the original is given a second name, its backup,
@@ -45,33 +44,22 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed, bool link);
 // folders, so each folder's rights are asked once.
 class ReplaceableCheck {
  public:
-  explicit ReplaceableCheck(FileSystem& fs) : fs_(fs), names_(fs) {}
-
-  // What is under a backup's or a temporary name, a link not followed.
-  FileSystem::Status Lookup(const std::string& path) {
-    return names_.StatName(path);
-  }
+  explicit ReplaceableCheck(FileSystem& fs) : fs_(fs) {}
 
   // Throws, before anything is written, for whatever would stop the
   // replacement of names.listed half way: a file marked read-only or that
   // we may not write, a folder we may not add names to, a name we may not
   // replace (a sticky folder), a folder or a link where a temporary name or
-  // the backup goes. target is the status of names.target, just looked up,
-  // and backup, when given, that of names.backup, a link not followed.
+  // the backup goes. target is the status of names.target, just looked up.
   // Notes in names what it found under the backup's and temporary names.
-  void Check(ReplacementNames& names, const FileSystem::Status& target,
-             const FileSystem::Status* backup = nullptr);
+  void Check(ReplacementNames& names, const FileSystem::Status& target);
 
  private:
   void CheckFolder(const std::string& folder);
 
   FileSystem& fs_;
-  NameLookups names_;
   std::set<std::string> folders_;
 };
-
-// The check of one file on its own.
-void CheckReplaceable(FileSystem& fs, ReplacementNames& names);
 
 // A file under a temporary name of ours, removed when this goes away
 // unless it was renamed into place.

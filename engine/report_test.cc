@@ -9,7 +9,8 @@
 
 #include "engine/codepage.h"
 #include "engine/details.h"
-#include "engine/formconvert.h"
+#include "engine/files.h"
+#include "engine/formfile.h"
 #include "engine/placesleft.h"
 #include "engine/projectconvert.h"
 #include "engine/testkit/testing.h"
@@ -155,17 +156,23 @@ TEST(FormChanges, CountsTheLinesThatDiffer) {
   for (const auto& c : cases) {
     TempDir dir;
     dir.Write("f.frm", c.text);
+    FileSystem& fs = DefaultFileSystem();
     FileReport planned;
     const FormPlan plan =
-        PlanForm(dir / "f.frm", kTables, DefaultFileSystem(), &planned);
+        PlanForm(dir / "f.frm", StatFile(fs, dir / "f.frm"),
+                 StatName(fs, dir / "f.frm.bak"), kTables, fs, &planned);
     EXPECT_TRUE(plan.convert) << c.what;
+    EXPECT_EQ(c.ends, plan.ends) << c.what;
     EXPECT_EQ(c.changed, planned.changed_lines) << c.what;
     EXPECT_EQ(std::min<uint64_t>(c.changed, kSamplesPerFile),
               planned.samples.size())
         << c.what;
     FileReport done;
-    RewriteForm(NamesOf(DefaultFileSystem(), dir / "f.frm"), plan, kTables,
-                DefaultFileSystem(), &done);
+    LineWatch watch(done, false, nullptr);
+    const ReplacementNames names = NamesOf(fs, dir / "f.frm");
+    NewFile out = CreateNewFile(fs, names);
+    WriteConversion(out, names.target, plan.ends, kTables, fs, &watch);
+    PutInPlace(fs, names, out);
     EXPECT_EQ(c.changed, done.changed_lines) << c.what;
     // The plain count, line by line, of what was written against the backup.
     std::vector<std::string> was, now;

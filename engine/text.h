@@ -34,12 +34,6 @@ size_t FindIgnoreCase(std::string_view s, std::string_view find,
 // ignored, names equal that way by their bytes, so the order is total.
 bool LessIgnoreCase(std::string_view a, std::string_view b);
 
-// The offset in find of the byte a search looks for first: the rarest byte
-// of find, in forms and code, that is not a letter. Every match of find,
-// whatever its letter case, holds exactly that byte there. npos when find
-// has letters only.
-size_t AnchorOf(std::string_view find);
-
 // Offset of the first CR or LF of s, or npos.
 size_t FindLineEnd(std::string_view s);
 

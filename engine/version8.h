@@ -2,7 +2,6 @@
 #define ENGINE_VERSION8_H_
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,29 +24,14 @@ class Version8Finder {
   // Where in s the first of the texts starts, or npos.
   size_t Find(std::string_view s) const;
 
-  // Bytes of which every match holds one, so that a line without any of
-  // them holds none of the texts; none when a text has letters only.
-  std::optional<std::string> Anchors() const;
-
  private:
   struct Text {
     std::string find;
-    std::string unless;             // a match that starts this is none
-    std::vector<size_t> shared_at;  // where find holds shared_
+    std::string unless;  // a match that starts this is none
   };
   void Add(std::string find, std::string unless = std::string());
-  void ChooseShared();
-  bool MatchesAt(const Text& text, std::string_view s, size_t at) const;
-  size_t FindByShared(std::string_view s) const;
 
   std::vector<Text> texts_;
-  std::string anchors_;  // a line without any of these holds no text
-  bool every_line_ = false;
-  // A byte other than a letter that every text holds, if there is one: most
-  // lines hold none of the texts, and one scan for it tells so, where one
-  // scan per text would take several.
-  int shared_ = -1;
-  size_t longest_reach_ = 0;  // the farthest shared_ lies into a text
 };
 
 #endif  // ENGINE_VERSION8_H_

@@ -221,7 +221,7 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
       dlg.shown[0].text);
   EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION),
             dlg.shown[0].type);
-  EXPECT_TRUE(dlg.shown[0].owner_enabled);
+  EXPECT_FALSE(dlg.shown[0].owner_enabled);  // disabled from the first reading
   EXPECT_EQ(
       "Project 'Orders.vbp' has been converted from Version 8 to 8c.\r\n\r\n"
       "Copies of the original files were saved with a 'bak' extension in case "

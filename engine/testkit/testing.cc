@@ -195,7 +195,7 @@ int FaultyFileSystem::Close(int fd) {
 int FaultyFileSystem::Stat(const std::string& path, Status* status) {
   if (Fails("Stat", path)) return fail_errno;
   if (unexaminable.count(path) != 0) return EACCES;
-  return real_.Stat(path, status);
+  return Identified(real_.Stat(path, status), status);
 }
 
 int FaultyFileSystem::Access(const std::string& path, bool write) {
@@ -208,12 +208,17 @@ int FaultyFileSystem::Access(const std::string& path, bool write) {
 int FaultyFileSystem::StatLink(const std::string& path, Status* status) {
   if (Fails("StatLink", path)) return fail_errno;
   if (unexaminable.count(path) != 0) return EACCES;
-  return real_.StatLink(path, status);
+  return Identified(real_.StatLink(path, status), status);
 }
 
 int FaultyFileSystem::StatOpen(int fd, Status* status) {
   if (Fails("StatOpen")) return fail_errno;
-  return real_.StatOpen(fd, status);
+  return Identified(real_.StatOpen(fd, status), status);
+}
+
+int FaultyFileSystem::Identified(int err, Status* status) const {
+  if (unknown_ids) status->id = {};
+  return err;
 }
 
 int FaultyFileSystem::MayReplace(const std::string& path) {

@@ -95,6 +95,8 @@ class FaultyFileSystem : public FileSystem {
   // Link refuses every second name, as FAT and exFAT drives and many
   // network shares do.
   bool no_links = false;
+  // Statuses name no file by its id, as on some network shares.
+  bool unknown_ids = false;
   // Flush returns at once: a benchmark's way to time a run without it.
   bool skip_flush = false;
   size_t syncs = 0;    // of one file's bytes or of one folder's entries
@@ -117,8 +119,6 @@ class FaultyFileSystem : public FileSystem {
   int CopyMetadata(const std::string& from, const Status& status,
                    int fd) override;
   int SyncFile(int fd) override;
-  // A hint, which cannot fail: no operation of the count.
-  void StartWriteback(int fd) override { real_.StartWriteback(fd); }
   int SyncDir(const std::string& folder) override;
   int Flush(const std::vector<std::string>& paths) override;
   int Rename(const std::string& from, const std::string& to) override;
@@ -131,6 +131,7 @@ class FaultyFileSystem : public FileSystem {
  private:
   bool Fails(std::string_view operation, std::string_view path = {},
              std::string_view other = {});
+  int Identified(int err, Status* status) const;
   FileSystem& real_ = DefaultFileSystem();
 };
 

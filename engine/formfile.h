@@ -1,0 +1,50 @@
+#ifndef ENGINE_FORMFILE_H_
+#define ENGINE_FORMFILE_H_
+
+#include <string>
+
+#include "engine/filesystem.h"
+#include "engine/lines.h"
+#include "engine/replacement.h"
+#include "engine/report.h"
+#include "engine/tables.h"
+
+// A listed form or user-control file as a conversion reads it: once to plan
+// it, before anything is written, and once more to convert it.
+
+// What the plan's reading found. A file already converted is one that holds
+// version 8c text and no version 8 header, or whose bytes are exactly the
+// conversion of its backup's (a form without grid text looks the same
+// before and after, and converting it again would turn its backup into a
+// copy of converted text).
+struct FormPlan {
+  bool convert = false;
+  LineEnds ends = LineEnds::kCr;
+};
+
+// Plans the file at path, whose status (links followed) and backup name's
+// status (a link not followed) were just looked up. With changes, the same
+// reading learns which lines the conversion would change: changes counts
+// them and keeps the first few. A file that holds only part of its backup's
+// conversion, as a power cut can leave it, throws CutFileError().
+FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
+                  const FileSystem::Status& backup, const Tables& tables,
+                  FileSystem& fs, FileReport* changes = nullptr);
+
+// What the conversion's own reading found: whether the file is still one to
+// convert, and its line ends. A new file written from bytes that no longer
+// match the plan must not take the listed name.
+struct FormRead {
+  bool convert = false;
+  LineEnds ends = LineEnds::kCr;
+};
+
+// Writes the conversion of the file at path, its lines ending as ends says,
+// into file, its new file. The original is read under its own name while
+// the new file is written: it keeps that name until the new file is
+// complete. A watch, when given, learns of every line.
+FormRead WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
+                         const Tables& tables, FileSystem& fs,
+                         LineWatch* watch = nullptr);
+
+#endif  // ENGINE_FORMFILE_H_

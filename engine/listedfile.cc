@@ -1,0 +1,150 @@
+#include "engine/listedfile.h"
+
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "engine/files.h"
+#include "engine/formfile.h"
+
+bool WrittenFiles::Has(const FileSystem::Status& status) const {
+  return status.id.Known() && files.count(status.id) != 0;
+}
+
+void WrittenFiles::Found(const FileSystem::Status& status) {
+  if (status.id.Known()) files.insert(status.id);
+}
+
+void WrittenFiles::Wrote(const std::string& path,
+                         const FileSystem::Status& status) {
+  Found(status);
+  paths.push_back(path);
+}
+
+void FlushWritten(FileSystem& fs, WrittenFiles& written) {
+  if (written.paths.empty()) return;
+  if (int err = fs.Flush(written.paths)) {
+    ThrowFileError("flush", written.paths.front(), err);
+  }
+  written.paths.clear();
+}
+
+std::string ReachedPath(FileSystem& fs, const ReplacementNames& names) {
+  std::string reached;
+  if (int err = fs.ResolveLinks(names.target, &reached)) {
+    ThrowFileError("open", names.target, err);
+  }
+  return reached;
+}
+
+namespace {
+
+void Plan(PlannedFile& file, ListedNames& listed, Conversion& c,
+          std::set<std::string>* reached) {
+  const ListedPath found = listed.Resolve(file.listed);
+  file.path = found.path;
+  file.status = CheckListed(found.path, found.status);
+  file.names = NamesOf(c.fs, found.path, found.link);
+  file.reached = ReachedPath(c.fs, file.names);
+  const bool again =
+      reached != nullptr && !reached->insert(file.reached).second;
+  if (again || c.written.Has(file.status)) {
+    file.report.action = FileAction::kRepeat;
+    return;
+  }
+  const FormPlan plan =
+      PlanForm(file.path, file.status, StatName(c.fs, file.names.backup),
+               c.tables, c.fs, c.samples ? &file.report : nullptr);
+  file.ends = plan.ends;
+  file.report.action =
+      plan.convert ? FileAction::kRewrite : FileAction::kAlreadyConverted;
+}
+
+// The plan of one file as read now, without the lines a confirmation shows.
+PlannedFile PlanAgain(const std::string& fn, const std::string& pth,
+                      const Conversion& c) {
+  Conversion quiet = c;
+  quiet.samples = false;
+  ListedNames listed(c.fs, pth);
+  return PlanListedFile(fn, listed, quiet, nullptr);
+}
+
+// Writes the conversion of the file into its new file, and gives the new
+// file the listed name if what was read is still what the plan found.
+bool RewriteAsPlanned(const PlannedFile& file, Conversion& c,
+                      FileReport& done) {
+  NewFile out = CreateNewFile(c.fs, file.names);
+  FileReport found;
+  std::optional<LineWatch> watch;
+  if (c.left != nullptr) watch.emplace(found, false, c.left);
+  const FormRead read =
+      WriteConversion(out, file.names.target, file.ends, c.tables, c.fs,
+                      watch ? &*watch : nullptr);
+  if (!read.convert || read.ends != file.ends) return false;
+  c.written.Wrote(file.path, PutInPlace(c.fs, file.names, out));
+  TakeFindings(done, std::move(found));
+  return true;
+}
+
+}  // namespace
+
+PlannedFile PlanListedFile(const std::string& fn, ListedNames& listed,
+                           Conversion& c, std::set<std::string>* reached) {
+  PlannedFile file;
+  file.listed = fn;
+  file.report.name = fn;
+  try {
+    Plan(file, listed, c, reached);
+  } catch (const std::filesystem::filesystem_error& e) {
+    file.failure = e;
+    if (e.code() == std::errc::no_such_file_or_directory) {
+      file.report.action = FileAction::kMissing;
+    } else {
+      file.report.action = FileAction::kUnreadable;
+      file.report.why = e.code().message();
+    }
+  }
+  if (!file.WillRewrite()) {
+    file.report.changed_lines = 0;
+    file.report.samples.clear();
+  }
+  return file;
+}
+
+// Only a file that will be written must be writable, so a read-only form
+// already converted, or one a team converted once for everybody, lets its
+// project through.
+void CheckListedFile(PlannedFile& file, Conversion& c,
+                     ReplaceableCheck& check) {
+  if (file.failure) throw *file.failure;
+  if (!file.WillRewrite()) return;
+  file.status = CheckListed(c.fs, file.path);
+  check.Check(file.names, file.status);
+}
+
+FileReport ConvertListedFile(PlannedFile& file, const std::string& pth,
+                             Conversion& c) {
+  FileReport done;
+  done.name = file.listed;
+  for (int turn = 0;; ++turn) {
+    done.action = file.report.action;
+    if (done.action == FileAction::kRepeat) return done;
+    const FileSystem::Status now = StatFile(c.fs, file.path);
+    if (c.written.Has(now)) {
+      done.action = FileAction::kRepeat;
+      return done;
+    }
+    if (done.action == FileAction::kAlreadyConverted) {
+      c.written.Found(now);
+      return done;
+    }
+    if (RewriteAsPlanned(file, c, done)) return done;
+    // Replaced by its conversion, edited to other line ends: converting
+    // what the check found could convert a file twice, or make converted
+    // text its backup. A file that keeps changing is left to the user.
+    if (turn > 0) ThrowFileError("convert", file.path, ChangedFileError());
+    file = PlanAgain(file.listed, pth, c);
+    ReplaceableCheck check(c.fs);
+    CheckListedFile(file, c, check);
+  }
+}
