@@ -108,11 +108,16 @@ std::vector<DiskModel::Disk> DiskModel::DisksAfter(size_t cut, size_t limit,
       for (size_t b = 0; b < bits.size(); ++b) bits[b] = (c >> b) & 1;
       choices.emplace_back(c >> dirty.size(), std::move(bits));
     }
-  } else {
-    for (size_t c = 0; c < limit; ++c) {
+  } else if (limit != 0) {
+    // The two extremes are where losses show first: a drawn sample keeps them.
+    choices.emplace_back(0, std::vector<bool>(dirty.size(), false));
+    for (size_t c = 2; c < limit; ++c) {
       std::vector<bool> bits(dirty.size());
       for (size_t b = 0; b < bits.size(); ++b) bits[b] = random() & 1;
       choices.emplace_back(random() % (late + 1), std::move(bits));
+    }
+    if (limit > 1) {
+      choices.emplace_back(late, std::vector<bool>(dirty.size(), true));
     }
   }
   std::vector<Disk> disks;

@@ -36,7 +36,9 @@ class DiskModel {
 
   size_t events() const { return events_.size(); }
   // The disks a cut after the first `cut` events may leave: every one of
-  // them where they are at most `limit`, else `limit` drawn at random.
+  // them where they are at most `limit`, else `limit` drawn at random. The
+  // first is the one where nothing since the last flush reached the disk,
+  // the last (with a limit above 1) the one where everything did.
   std::vector<Disk> DisksAfter(size_t cut, size_t limit,
                                std::mt19937& random) const;
 
