@@ -302,9 +302,18 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
   }
   const Likeness likeness =
       comparison ? comparison->Finish() : Likeness::kOther;
-  // A file cut short after its conversion was renamed into place, before
-  // its bytes reached the disk, may even look converted; converting it
-  // again would make it the backup, and the original would be gone.
+  // No original is lost at a power cut. The backup is the original under a
+  // second name (or a copy flushed with its folder before the original
+  // goes), and folder entries reach the disk in the order they were made,
+  // as a journal keeps them, so wherever a new file took the listed name the
+  // backup is there too. The new file's bytes may not all have reached the
+  // disk: a cut file is short by whole pages, or holds zero bytes where its
+  // conversion has others. Such a file may even look converted, and
+  // converting it would make it the backup: so it stops the project here,
+  // by this comparison with its backup's conversion, before anything is
+  // written. A backup that is the file itself is no other file to compare
+  // with. Not covered: a cut project file holds no version 8 reference, and
+  // reads as a project without convertible controls.
   if (likeness == Likeness::kCut) {
     ThrowFileError("convert", path, CutFileError());
   }

@@ -199,9 +199,8 @@ FileSystem::Status PutInPlace(FileSystem& fs, const ReplacementNames& names,
   file.out->Close();
   file.out.reset();
   BackUp(fs, names, file.original);
-  // A rename over the listed name, not a trade of names: ext4 then writes
-  // the new file's bytes out before its name, so a power cut leaves a form
-  // whole, not empty. Trading names was a tenth faster, and gave that up.
+  // A rename over the listed name: ext4 then writes the new file's bytes
+  // out before its name, so a power cut mostly leaves a form whole.
   file.temp.RenameTo(names.target);
   return file.written;
 }
