@@ -51,12 +51,4 @@ class ListedNames {
 std::string ResolveListedName(const std::string& pth, const std::string& fn,
                               FileSystem& fs);
 
-// Whether a name resolved so is spelt as the file system spells it. Not on
-// Windows, which takes any letter case.
-#ifdef _WIN32
-inline constexpr bool kResolvedNamesAsOnDisk = false;
-#else
-inline constexpr bool kResolvedNamesAsOnDisk = true;
-#endif
-
 #endif  // ENGINE_LISTEDNAME_H_

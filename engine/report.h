@@ -97,7 +97,6 @@ class LineWatch {
     if (changed) NoteChange(s);
     if (left_ != nullptr && may_name) LookForVersion8(s);
   }
-  const Version8Finder* Left() const { return left_; }
 
  private:
   void KeepBefore(std::string_view s);
