@@ -13,6 +13,7 @@
 #include "bench/synthform.h"
 #include "engine/filesystem.h"
 #include "engine/formconvert.h"
+#include "engine/listedfile.h"
 #include "engine/lines.h"
 #include "engine/tables.h"
 

@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "engine/listedfile.h"
-#include "engine/projectconvert.h"
 #include "engine/text.h"
 
 namespace {
@@ -108,17 +106,4 @@ bool ConvertCode(std::string& s, const Tables& tables) {
     }
   }
   return changed;
-}
-
-FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
-                        const Tables& tables, FileSystem& fs) {
-  WrittenFiles written;
-  Conversion c{tables, fs, written};
-  ListedNames listed(fs, pth);
-  PlannedFile file = PlanListedFile(fn, listed, c, nullptr);
-  ReplaceableCheck check(fs);
-  CheckListedFile(file, c, check);
-  const FileReport done = ConvertListedFile(file, pth, c);
-  return done.action == FileAction::kRewrite ? FormOutcome::kConverted
-                                             : FormOutcome::kAlreadyConverted;
 }

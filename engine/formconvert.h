@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/filesystem.h"
 #include "engine/lines.h"
 #include "engine/report.h"
 #include "engine/tables.h"
@@ -54,13 +53,5 @@ void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
 // the form Library.Class also its library part up to the full stop. True
 // when it changed s.
 bool ConvertCode(std::string& s, const Tables& tables);
-
-enum class FormOutcome { kConverted, kAlreadyConverted };
-
-// Converts the file that a project in folder pth lists as fn (backslashes
-// separate folders), unless it is already converted: its original becomes
-// its on-disk name + ".bak", and the converted text takes its name.
-FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
-                        const Tables& tables, FileSystem& fs);
 
 #endif  // ENGINE_FORMCONVERT_H_

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 
+#include "engine/listedfile.h"
 #include "engine/testkit/testing.h"
 
 namespace {
@@ -266,6 +267,25 @@ TEST(ConvertControl, JudgesASectionLineAsTheTableLeftIt) {
       "Begin VB.Form f\r\n Begin Sub.x\r\n End\r\nTabulon80 inside\r\n"
       "End\r\nTabulon80c after\r\n",
       written);
+
+  // On its own, the walk of a block stops at the End that closes it.
+  std::string input = " BeginProperty Sub x\r\n End\r\nEnd\r\nafter\r\n";
+  SourceReader in(
+      [&](char* buf, size_t n) {
+        const size_t k = input.copy(buf, n);
+        input.erase(0, k);
+        return k;
+      },
+      LineEnds::kCr);
+  std::string out;
+  TargetWriter writer([&](std::string_view b) { out.append(b); },
+                      LineEnds::kCr);
+  std::string s = "Begin Tabulon80.Grid g";
+  ConvertControl(s, in, writer, tables);
+  writer.Flush();
+  EXPECT_EQ("Begin Tabulon80c.Grid g\r\n Begin Sub.x\r\n End\r\nEnd\r\n", out);
+  std::string spill;
+  EXPECT_EQ("after", in.NextLine(spill));
 }
 
 class ConvertFormFile : public ::testing::Test {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -45,6 +44,20 @@ LineEnds EndsOf(const TextScan& scan) {
   return LineEndsOf(scan.has_cr(), scan.has_lf());
 }
 
+// Fills first with up to kChunk bytes from read, however few each read
+// gives: a chunk is short only at the end of the file.
+template <class Read>
+void ReadFirstChunk(Read read, std::string& first) {
+  first.resize(kChunk);
+  size_t have = 0;
+  while (have < kChunk) {
+    const size_t got = read(first.data() + have, kChunk - have);
+    if (got == 0) break;
+    have += got;
+  }
+  first.resize(have);
+}
+
 // A file opened for its conversion, with its line ends learnt. They are
 // those of the whole file, so a file whose first chunk holds no CR is
 // looked through to its end, or to its first CR, and opened again.
@@ -57,8 +70,8 @@ struct OpenedSource {
 OpenedSource OpenSource(FileSystem& fs, const std::string& path) {
   OpenedSource source{std::make_unique<InputFile>(fs, path), {}, {}};
   std::string& first = source.first;
-  first.resize(kChunk);
-  first.resize(source.in->Read(first.data(), first.size()));
+  ReadFirstChunk([&](char* buf, size_t n) { return source.in->Read(buf, n); },
+                 first);
   TextScan scan({});
   scan.Feed(first);
   if (scan.has_cr() || first.size() < kChunk) {
@@ -89,6 +102,9 @@ class ConvertedFile {
         writer_([this](std::string_view bytes) { pending_.append(bytes); },
                 source_.ends),
         lines_(tables, nullptr) {}
+  // The reader and the writer call back into this very object.
+  ConvertedFile(const ConvertedFile&) = delete;
+  ConvertedFile& operator=(const ConvertedFile&) = delete;
 
   size_t Read(char* buf, size_t n) {
     while (pending_.size() - taken_ < n && !reader_.AtEnd()) {
@@ -143,6 +159,8 @@ class BackupComparison {
                    const Tables& tables)
       : converted_(OpenSource(fs, backup), tables),
         buf_(std::make_unique_for_overwrite<char[]>(kChunk)) {}
+  BackupComparison(const BackupComparison&) = delete;
+  BackupComparison& operator=(const BackupComparison&) = delete;
 
   // Whether further bytes can change nothing: the file is another.
   bool Known() const { return likeness_ == Likeness::kOther; }
@@ -262,8 +280,9 @@ void ReadWatching(PlanReading& reading, const std::string& path,
                   const Tables& tables, FileSystem& fs, TextScan& scan,
                   FileReport& changes) {
   const TargetWriter::Sink discard = [](std::string_view) {};
-  std::string first(kChunk, '\0');
-  first.resize(reading.Read(first.data(), first.size()));
+  std::string first;
+  ReadFirstChunk([&](char* buf, size_t n) { return reading.Read(buf, n); },
+                 first);
   const LineEnds guess = LineEndsOf(first.find('\r') != std::string::npos,
                                     first.find('\n') != std::string::npos);
   size_t handed = 0;
@@ -323,7 +342,7 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
   return plan;
 }
 
-FormRead WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
+FormPlan WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
                          const Tables& tables, FileSystem& fs,
                          LineWatch* watch) {
   TextScan scan = MarksScan(tables);

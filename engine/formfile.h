@@ -10,7 +10,9 @@
 #include "engine/tables.h"
 
 // A listed form or user-control file as a conversion reads it: once to plan
-// it, before anything is written, and once more to convert it.
+// it, before anything is written, and once more to convert it. A plan that
+// shows changed lines reads it twice where its first chunk misled the guess
+// at its line ends, and a file that changed after its plan is planned again.
 
 // What the plan's reading found. A file already converted is one that holds
 // version 8c text and no version 8 header, or whose bytes are exactly the
@@ -31,19 +33,12 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
                   const FileSystem::Status& backup, const Tables& tables,
                   FileSystem& fs, FileReport* changes = nullptr);
 
-// What the conversion's own reading found: whether the file is still one to
-// convert, and its line ends. A new file written from bytes that no longer
-// match the plan must not take the listed name.
-struct FormRead {
-  bool convert = false;
-  LineEnds ends = LineEnds::kCr;
-};
-
 // Writes the conversion of the file at path, its lines ending as ends says,
-// into file, its new file. The original is read under its own name while
-// the new file is written: it keeps that name until the new file is
-// complete. A watch, when given, learns of every line.
-FormRead WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
+// into file, its new file, and returns what that reading found of the file
+// by its own texts and line ends (not by its backup). The original is read
+// under its own name while the new file is written: it keeps that name
+// until the new file is complete. A watch, when given, learns of every line.
+FormPlan WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
                          const Tables& tables, FileSystem& fs,
                          LineWatch* watch = nullptr);
 

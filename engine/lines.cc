@@ -4,9 +4,8 @@
 #include <utility>
 
 namespace {
-// See the copy buffer in backup.cc: big enough, and still from the heap's
-// free lists. The read buffer is filled before it is read, so it is not
-// cleared.
+// Big enough for most lines of a file, and still from the heap's free
+// lists. The read buffer is filled before it is read, so it is not cleared.
 constexpr size_t kBufferSize = 1 << 16;
 }  // namespace
 

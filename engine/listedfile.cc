@@ -43,17 +43,17 @@ void Plan(PlannedFile& file, ListedNames& listed, Conversion& c,
           std::set<std::string>* reached) {
   const ListedPath found = listed.Resolve(file.listed);
   file.path = found.path;
-  file.status = CheckListed(found.path, found.status);
+  file.read = CheckListed(found.path, found.status);
   file.names = NamesOf(c.fs, found.path, found.link);
   file.reached = ReachedPath(c.fs, file.names);
   const bool again =
       reached != nullptr && !reached->insert(file.reached).second;
-  if (again || c.written.Has(file.status)) {
+  if (again || c.written.Has(file.read)) {
     file.report.action = FileAction::kRepeat;
     return;
   }
   const FormPlan plan =
-      PlanForm(file.path, file.status, StatName(c.fs, file.names.backup),
+      PlanForm(file.path, file.read, StatName(c.fs, file.names.backup),
                c.tables, c.fs, c.samples ? &file.report : nullptr);
   file.ends = plan.ends;
   file.report.action =
@@ -69,18 +69,31 @@ PlannedFile PlanAgain(const std::string& fn, const std::string& pth,
   return PlanListedFile(fn, listed, quiet, nullptr);
 }
 
+// Whether now is the status of the file the plan read: as long, last
+// changed at the same time, and the same file where both ids are known.
+bool Unchanged(const FileSystem::Status& now, const FileSystem::Status& read) {
+  const bool ids = now.id.Known() && read.id.Known();
+  return (!ids || SameFile(now, read)) && now.size == read.size &&
+         now.modified == read.modified;
+}
+
 // Writes the conversion of the file into its new file, and gives the new
-// file the listed name if what was read is still what the plan found.
+// file the listed name if the file is still the one the plan read and its
+// bytes still need converting as planned: the plan alone compared it with
+// its backup's conversion.
 bool RewriteAsPlanned(const PlannedFile& file, Conversion& c,
                       FileReport& done) {
   NewFile out = CreateNewFile(c.fs, file.names);
   FileReport found;
   std::optional<LineWatch> watch;
   if (c.left != nullptr) watch.emplace(found, false, c.left);
-  const FormRead read =
+  const FormPlan read =
       WriteConversion(out, file.names.target, file.ends, c.tables, c.fs,
                       watch ? &*watch : nullptr);
-  if (!read.convert || read.ends != file.ends) return false;
+  if (!Unchanged(out.original, file.read) || !read.convert ||
+      read.ends != file.ends) {
+    return false;
+  }
   c.written.Wrote(file.path, PutInPlace(c.fs, file.names, out));
   TakeFindings(done, std::move(found));
   return true;
@@ -117,9 +130,8 @@ PlannedFile PlanListedFile(const std::string& fn, ListedNames& listed,
 void CheckListedFile(PlannedFile& file, Conversion& c,
                      ReplaceableCheck& check) {
   if (file.failure) throw *file.failure;
-  if (!file.WillRewrite()) return;
-  file.status = CheckListed(c.fs, file.path);
-  check.Check(file.names, file.status);
+  const FileSystem::Status now = CheckListed(c.fs, file.path);
+  if (file.WillRewrite()) check.Check(file.names, now);
 }
 
 FileReport ConvertListedFile(PlannedFile& file, const std::string& pth,
@@ -147,4 +159,17 @@ FileReport ConvertListedFile(PlannedFile& file, const std::string& pth,
     ReplaceableCheck check(c.fs);
     CheckListedFile(file, c, check);
   }
+}
+
+FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
+                        const Tables& tables, FileSystem& fs) {
+  WrittenFiles written;
+  Conversion c{tables, fs, written};
+  ListedNames listed(fs, pth);
+  PlannedFile file = PlanListedFile(fn, listed, c, nullptr);
+  ReplaceableCheck check(fs);
+  CheckListedFile(file, c, check);
+  const FileReport done = ConvertListedFile(file, pth, c);
+  return done.action == FileAction::kRewrite ? FormOutcome::kConverted
+                                             : FormOutcome::kAlreadyConverted;
 }

@@ -50,8 +50,8 @@ struct PlannedFile {
   std::string listed;  // as the project lists it: the progress item
   std::string path;    // where it resolved
   ReplacementNames names;
-  std::string reached;        // its path once every link is followed
-  FileSystem::Status status;  // of the file, links followed
+  std::string reached;      // its path once every link is followed
+  FileSystem::Status read;  // of the file the plan read, links followed
   LineEnds ends = LineEnds::kCr;
   // Why it cannot be converted: the check before writing stops there.
   std::optional<std::filesystem::filesystem_error> failure;
@@ -74,17 +74,26 @@ std::string ReachedPath(FileSystem& fs, const ReplacementNames& names);
 PlannedFile PlanListedFile(const std::string& fn, ListedNames& listed,
                            Conversion& c, std::set<std::string>* reached);
 
-// The check before writing, for one planned file: throws its failure, or
-// whatever would stop it being replaced half way. Looks the file up again,
-// without reading it: a question may have been open for a while.
+// The check before writing, for one planned file: throws the failure its
+// plan met, or whatever would stop it being replaced half way. Looks the
+// file up again, without reading it: a question may have been open for a
+// while.
 void CheckListedFile(PlannedFile& file, Conversion& c, ReplaceableCheck& check);
 
 // Converts a planned and checked file, reading it once more, and returns
 // what was done, with what the report learnt. The new file takes the
-// listed name only while what was read still matches the plan; otherwise
-// the file, changed since the check, is planned and checked again, as
-// listed in the project in folder pth.
+// listed name only while the file is still the one the plan read, and what
+// was read still needs converting with the same line ends; otherwise the
+// file, changed since its plan, is planned and checked again, as listed in
+// the project in folder pth.
 FileReport ConvertListedFile(PlannedFile& file, const std::string& pth,
                              Conversion& c);
+
+// Converts the file that a project in folder pth lists as fn (backslashes
+// separate folders), unless it is already converted: its original becomes
+// its on-disk name + ".bak", and the converted text takes its name.
+enum class FormOutcome { kConverted, kAlreadyConverted };
+FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
+                        const Tables& tables, FileSystem& fs);
 
 #endif  // ENGINE_LISTEDFILE_H_

@@ -169,23 +169,35 @@ void CheckBeforeWriting(ProjectPlan& plan, Conversion& c,
   }
 }
 
+// How far the progress list has been worked through.
+struct Progress {
+  // Whether every name the list gave back so far went in as it came out:
+  // until one did not, item k is the k-th planned file.
+  bool as_planned = true;
+  // The files handled so far, links followed, the project file's among them.
+  std::set<std::string> handled;
+};
+
 // The progress list is the work list. Item k is the k-th planned file while
-// the list gives its name back as it went in; any other name is planned and
-// checked in its turn, with the files handled so far as those it repeats.
+// the list gives the names back as they went in; from the first other name
+// on, each item is planned and checked in its turn, a repeat of whatever
+// was handled before it.
 FileReport ConvertItem(ProjectPlan& plan, size_t k, const std::string& fn,
-                       std::set<std::string>& handled, Conversion& c) {
-  if (k <= plan.files.size() && plan.files[k - 1].listed == fn) {
+                       Progress& progress, Conversion& c) {
+  progress.as_planned = progress.as_planned && k <= plan.files.size() &&
+                        plan.files[k - 1].listed == fn;
+  if (progress.as_planned) {
     PlannedFile& file = plan.files[k - 1];
-    handled.insert(file.reached);
+    progress.handled.insert(file.reached);
     return ConvertListedFile(file, plan.folder, c);
   }
   ListedNames listed(c.fs, plan.folder);
   Conversion quiet = c;
   quiet.samples = false;
-  PlannedFile other = PlanListedFile(fn, listed, quiet, &handled);
+  PlannedFile file = PlanListedFile(fn, listed, quiet, &progress.handled);
   ReplaceableCheck check(c.fs);
-  CheckListedFile(other, c, check);
-  return ConvertListedFile(other, plan.folder, c);
+  CheckListedFile(file, c, check);
+  return ConvertListedFile(file, plan.folder, c);
 }
 
 // Last, so that until every listed file is done the project is still
@@ -203,10 +215,11 @@ void Execute(ProjectPlan& plan, Conversion& c, ConversionHost& host,
              ProjectReport* report) {
   host.AddProgress(plan.name);
   for (const PlannedFile& file : plan.files) host.AddProgress(file.listed);
-  std::set<std::string> handled = {plan.reached};
+  Progress progress;
+  progress.handled.insert(plan.reached);
   const size_t count = host.ProgressCount();
   for (size_t k = 1; k < count; ++k) {
-    FileReport done = ConvertItem(plan, k, host.ProgressItem(k), handled, c);
+    FileReport done = ConvertItem(plan, k, host.ProgressItem(k), progress, c);
     const bool converted = done.action == FileAction::kRewrite;
     if (report != nullptr) report->files.push_back(std::move(done));
     host.SelectProgress(k);

@@ -412,6 +412,76 @@ TEST_F(ConvertProjectTest, UnknownIdsTakeNoFileForAnother) {
   EXPECT_EQ(kForm, dir.Read("Demo/Other.ctl.bak"));
 }
 
+// A name listed twice is a repeat only while the list gives names back as
+// they went in: once it gives another, the second listing is the form's
+// own turn.
+TEST_F(ConvertProjectTest, ARepeatIsJudgedInItsTurnOnceTheListDiffers) {
+  dir.Write("Demo/Demo.vbp", project_text + "Form=FRMMAIN.FRM\r\n");
+  dir.Write("Demo/Other.frm", kForm);
+  SwappingHost swapping("Other.frm");
+  ConvertProject(dir / "Demo/Demo.vbp", false, kTables, swapping,
+                 DefaultFileSystem());
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/frmMain.frm"));
+  EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm.bak"));
+  EXPECT_EQ(kFormConverted, dir.Read("Demo/Other.frm"));
+}
+
+// Asks, and while the question is open changes the tree.
+class ChangingHost : public RecordingHost {
+ public:
+  std::function<void()> change;
+  bool AskOkCancel(const std::string& text, const std::string& shown) override {
+    change();
+    return RecordingHost::AskOkCancel(text, shown);
+  }
+};
+
+// The check after the question looks every listed file up again: one gone
+// meanwhile stops the project before anything is written, even one that
+// was already converted.
+TEST_F(ConvertProjectTest, AFileGoneDuringTheQuestionStopsBeforeAnything) {
+  dir.Write("Demo/Controls/ucTotals.ctl", kFormConverted);
+  ChangingHost changing;
+  changing.answers = {true};
+  changing.change = [&] {
+    std::filesystem::remove(dir / "Demo/Controls/ucTotals.ctl");
+  };
+  const auto before = dir.Snapshot();
+  EXPECT_THROW(ConvertProject(dir / "Demo/Demo.vbp", true, kTables, changing,
+                              DefaultFileSystem()),
+               std::filesystem::filesystem_error);
+  auto expected = before;
+  std::erase_if(expected, [](const auto& file) {
+    return file.first.find("ucTotals") != std::string::npos;
+  });
+  EXPECT_EQ(expected, dir.Snapshot());
+}
+
+// Reads may give fewer bytes than asked: the line ends of a backup are
+// still those of the whole file, and a form cut short beside it is still
+// recognised.
+TEST_F(ConvertProjectTest, ShortReadsStillRecogniseACutFile) {
+  std::string lf = kForm;
+  std::erase(lf, '\r');
+  std::string converted = kFormConverted;
+  std::erase(converted, '\r');
+  while (converted.size() < 3 * 4096) {
+    lf += "Dim g As Tabulon80.Grid\n";
+    converted += "Dim g As Tabulon80c.Grid\n";
+  }
+  dir.Write("Demo/frmMain.frm.bak", lf);
+  dir.Write("Demo/frmMain.frm", converted.substr(0, 8192));
+  FaultyFileSystem fs;
+  fs.max_transfer = 7;
+  try {
+    Convert(false, fs);
+    FAIL() << "no error";
+  } catch (const std::filesystem::filesystem_error& e) {
+    EXPECT_EQ(CutFileError(), e.code());
+  }
+  EXPECT_EQ(lf, dir.Read("Demo/frmMain.frm.bak"));
+}
+
 TEST_F(ConvertProjectTest, FailureWhileWritingEnablesTheWindowAgain) {
   // Every operation of the run fails in turn; the window always ends
   // enabled and the error names a path.

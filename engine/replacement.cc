@@ -72,14 +72,14 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
   if (backup.kind == Kind::kRegular && SameFile(backup, original)) return;
   // Without an older backup to replace, the second name goes straight where
   // it belongs: a link, like a rename, either makes the name whole or not
-  // at all. A backup that appeared meanwhile is replaced as an older one.
+  // at all. A backup that appeared since the check may be another run's
+  // only original: it is not ours to replace.
   if (backup.kind == Kind::kMissing) {
     const int err = fs.Link(names.target, names.backup);
     if (err == 0) return;
-    if (err != EEXIST) {
-      CopyDurably(fs, names, original.permissions);
-      return;
-    }
+    if (err == EEXIST) ThrowFileError("link", names.backup, err);
+    CopyDurably(fs, names, original.permissions);
+    return;
   }
   if (fs.Link(names.target, names.backup_temp) == 0) {
     TempName temp(fs, names.backup_temp);
@@ -200,7 +200,8 @@ FileSystem::Status PutInPlace(FileSystem& fs, const ReplacementNames& names,
   file.out.reset();
   BackUp(fs, names, file.original);
   // A rename over the listed name: ext4 then writes the new file's bytes
-  // out before its name, so a power cut mostly leaves a form whole.
+  // out before its name. A file system that does not leaves a cut new file
+  // at a power cut, which the next conversion recognises beside its backup.
   file.temp.RenameTo(names.target);
   return file.written;
 }

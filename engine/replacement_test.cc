@@ -11,6 +11,7 @@
 
 #include "engine/files.h"
 #include "engine/formconvert.h"
+#include "engine/listedfile.h"
 #include "engine/projectconvert.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/testkit/testing.h"
