@@ -13,8 +13,8 @@
 #include "bench/synthform.h"
 #include "engine/filesystem.h"
 #include "engine/formconvert.h"
-#include "engine/listedfile.h"
 #include "engine/lines.h"
+#include "engine/listedfile.h"
 #include "engine/tables.h"
 
 namespace {
