@@ -11,12 +11,26 @@ size_t FindIgnoreCase(std::string_view s, std::string_view find, size_t from) {
   if (find.empty() || from > s.size() || s.size() - from < find.size()) {
     return std::string_view::npos;
   }
-  const char first = FoldCase(find.front());
-  const size_t last = s.size() - find.size();
+  // Candidates are where find's first byte stands, in either case; memchr
+  // finds them far faster than a loop that folds every byte.
+  const char lower = FoldCase(find.front());
+  const char upper = lower >= 'a' && lower <= 'z'
+                         ? static_cast<char>(lower - 'a' + 'A')
+                         : lower;
+  const std::string_view rest = find.substr(1);
+  const size_t last = s.size() - find.size();  // the last start
   for (size_t at = from; at <= last; ++at) {
-    if (FoldCase(s[at]) == first && StartsWithIgnoreCase(s.substr(at), find)) {
-      return at;
-    }
+    const size_t span = last - at + 1;
+    const char* p = s.data() + at;
+    const auto* l = static_cast<const char*>(std::memchr(p, lower, span));
+    const auto* u = lower == upper
+                        ? nullptr
+                        : static_cast<const char*>(std::memchr(
+                              p, upper, l == nullptr ? span : l - p));
+    const char* hit = u != nullptr ? u : l;
+    if (hit == nullptr) break;
+    at = static_cast<size_t>(hit - s.data());
+    if (StartsWithIgnoreCase(s.substr(at + 1), rest)) return at;
   }
   return std::string_view::npos;
 }
