@@ -9,8 +9,18 @@ TextScan::TextScan(std::vector<std::string> needles, size_t decisive)
     : needles_(std::move(needles)),
       found_(needles_.size(), false),
       decisive_(decisive) {
-  for (const std::string& needle : needles_) {
+  for (size_t i = 0; i < needles_.size(); ++i) {
+    const std::string& needle = needles_[i];
     longest_ = std::max(longest_, needle.size());
+    if (needle.empty()) continue;  // matches nothing
+    auto group = std::find_if(groups_.begin(), groups_.end(), [&](auto& g) {
+      return FoldCase(needles_[g.front()].front()) == FoldCase(needle.front());
+    });
+    if (group == groups_.end()) {
+      groups_.push_back({i});
+    } else {
+      group->push_back(i);
+    }
   }
 }
 
@@ -36,14 +46,24 @@ void TextScan::Feed(std::string_view chunk) {
   }
 }
 
+// Needles that start with the same letter are looked for in one pass: the
+// marks of a form share their first bytes, and a pass costs the same
+// however many needles it serves.
 bool TextScan::Search(std::string_view bytes) {
-  for (size_t i = 0; i < needles_.size(); ++i) {
-    if (!found_[i] && FindIgnoreCase(bytes, needles_[i]) != std::string::npos) {
-      found_[i] = true;
-      if (i < decisive_) {
-        settled_ = true;
-        tail_.clear();
-        return true;
+  for (const std::vector<size_t>& group : groups_) {
+    const std::string_view first(needles_[group.front()].data(), 1);
+    for (size_t at = FindIgnoreCase(bytes, first); at != std::string::npos;
+         at = FindIgnoreCase(bytes, first, at + 1)) {
+      for (const size_t i : group) {
+        if (found_[i] || !StartsWithIgnoreCase(bytes.substr(at), needles_[i])) {
+          continue;
+        }
+        found_[i] = true;
+        if (i < decisive_) {
+          settled_ = true;
+          tail_.clear();
+          return true;
+        }
       }
     }
   }

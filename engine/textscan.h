@@ -36,6 +36,8 @@ class TextScan {
   std::vector<bool> found_;
   size_t decisive_;
   bool settled_ = false;
+  // The needles by their first letter, case folded.
+  std::vector<std::vector<size_t>> groups_;
   size_t longest_ = 0;
   std::string tail_;  // the last bytes seen, one fewer than the longest needle
   bool has_cr_ = false;
