@@ -37,7 +37,7 @@ const std::optional<std::set<std::string>>& NameLookups::Listing(
   if (known != listings_.end()) return known->second;
   std::optional<std::set<std::string>> listing;
   std::vector<std::string> names;
-  if (fs_.ListDir(folder, &names, nullptr) == 0) {
+  if (!fs_.ListDir(folder, &names, nullptr)) {
     listing.emplace();
     for (const std::string& name : names) {
       std::optional<std::string> folded = FoldedAscii(name);

@@ -84,7 +84,7 @@ class CanonicalNames {
  private:
   std::string Resolved(const std::string& path) {
     std::string resolved;
-    if (int err = fs_.ResolveLinks(path, &resolved)) {
+    if (std::error_code err = fs_.ResolveLinks(path, &resolved)) {
       ThrowFileError("open", path, err);
     }
     return resolved;
@@ -133,7 +133,7 @@ std::vector<std::string> ListedFiles(std::string_view project_text) {
 
 void FlushWritten(FileSystem& fs, WrittenFiles& written) {
   if (written.paths.empty()) return;
-  if (int err = fs.Flush(written.paths)) {
+  if (std::error_code err = fs.Flush(written.paths)) {
     ThrowFileError("flush", written.paths.front(), err);
   }
   written.paths.clear();
