@@ -93,8 +93,11 @@ class FileSystem {
   // Returns once the entries of folder (a name just added) are on disk.
   virtual std::error_code SyncDir(const std::string& folder) = 0;
   // Returns once everything written to these files, their names included,
-  // is on disk: as few flushes as the system allows, not one per file.
-  virtual std::error_code Flush(const std::vector<std::string>& paths) = 0;
+  // is on disk: as few flushes as the system allows, not one per file. A
+  // path that cannot be reached is a failure like any other, never passed
+  // over: *unflushed is then the path the failure met.
+  virtual std::error_code Flush(const std::vector<std::string>& paths,
+                                std::string* unflushed) = 0;
   // Replaces to atomically when it exists.
   virtual std::error_code Rename(const std::string& from,
                                  const std::string& to) = 0;

@@ -16,6 +16,7 @@
 #endif
 
 #include "engine/files.h"
+#include "engine/projectconvert.h"
 #include "engine/testkit/testing.h"
 
 namespace {
@@ -127,7 +128,8 @@ TEST_F(DefaultFileSystemTest, ANewFileTakesTheOriginalsRights) {
     EXPECT_STREQ("vcs", value);
   }
   EXPECT_EQ(kOk, fs.SyncDir(dir.path()));
-  EXPECT_EQ(kOk, fs.Flush({f, dir / "f.frm.new~"}));
+  std::string failed;
+  EXPECT_EQ(kOk, fs.Flush({f, dir / "f.frm.new~"}, &failed));
 }
 #endif
 
@@ -211,6 +213,24 @@ TEST_F(DefaultFileSystemTest, AFailureKeepsTheCodeOfTheCallThatMetIt) {
   EXPECT_EQ(kOk, fine);
 }
 #endif
+
+// When a command ends, everything it wrote is on disk: a written file that
+// cannot be reached by then is reported by its own name, never passed over.
+TEST_F(DefaultFileSystemTest, AFileTheFlushCannotReachIsAFailure) {
+  dir.Write("f.frm", "x");
+  for (const std::string& gone :
+       {dir / "gone.frm", dir / std::string("f.frm\0.frm", 10)}) {
+    WrittenFiles written;
+    written.paths = {dir / "f.frm", gone};
+    try {
+      FlushWritten(fs, written);
+      ADD_FAILURE() << "passed over " << gone;
+    } catch (const std::filesystem::filesystem_error& e) {
+      EXPECT_EQ(std::errc::no_such_file_or_directory, e.code());
+      EXPECT_EQ(std::filesystem::path(gone), e.path1());
+    }
+  }
+}
 
 TEST_F(DefaultFileSystemTest, APathHoldingANulNamesNoFile) {
   // The bytes before the NUL name a real file and folder, which must stay

@@ -89,6 +89,16 @@ std::error_code SyncPath(const std::string& path, int flags,
   return err;
 }
 
+// Flushes the file system that path is on, unless flushed holds it.
+std::error_code FlushFileSystemOf(const std::string& path,
+                                  std::set<dev_t>& flushed) {
+  if (Unnamable(path)) return Missing();
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return Errno();
+  if (!flushed.insert(st.st_dev).second) return std::error_code();
+  return SyncPath(path, O_RDONLY, true);
+}
+
 // A missing name is kMissing, not an error.
 std::error_code StatOf(const std::string& path, int flags,
                        FileSystem::Status* status) {
@@ -261,13 +271,15 @@ class PosixFileSystem : public FileSystem {
                     false);
   }
 
-  std::error_code Flush(const std::vector<std::string>& paths) override {
+  // One syncfs for each file system the paths are on.
+  std::error_code Flush(const std::vector<std::string>& paths,
+                        std::string* unflushed) override {
     std::set<dev_t> flushed;
     for (const std::string& path : paths) {
-      struct stat st;
-      if (Unnamable(path) || ::stat(path.c_str(), &st) != 0) continue;
-      if (!flushed.insert(st.st_dev).second) continue;
-      if (std::error_code err = SyncPath(path, O_RDONLY, true)) return err;
+      if (std::error_code err = FlushFileSystemOf(path, flushed)) {
+        *unflushed = path;
+        return err;
+      }
     }
     return std::error_code();
   }

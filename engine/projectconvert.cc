@@ -133,8 +133,9 @@ std::vector<std::string> ListedFiles(std::string_view project_text) {
 
 void FlushWritten(FileSystem& fs, WrittenFiles& written) {
   if (written.paths.empty()) return;
-  if (std::error_code err = fs.Flush(written.paths)) {
-    ThrowFileError("flush", written.paths.front(), err);
+  std::string failed;
+  if (std::error_code err = fs.Flush(written.paths, &failed)) {
+    ThrowFileError("flush", failed, err);
   }
   written.paths.clear();
 }

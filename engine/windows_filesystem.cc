@@ -356,18 +356,13 @@ class WindowsFileSystem : public FileSystem {
   // only write access to it, and on NTFS also commits the log that holds
   // its name. So each file is flushed, all at the end of the command, when
   // the system has written most of their bytes already.
-  std::error_code Flush(const std::vector<std::string>& paths) override {
+  std::error_code Flush(const std::vector<std::string>& paths,
+                        std::string* unflushed) override {
     for (const std::string& path : paths) {
-      if (Unnamable(path)) continue;
-      const HANDLE h =
-          ::CreateFileA(path.c_str(), GENERIC_WRITE,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
-      if (h == INVALID_HANDLE_VALUE) return LastError();
-      const bool flushed = ::FlushFileBuffers(h);
-      const std::error_code err = flushed ? std::error_code() : LastError();
-      ::CloseHandle(h);
-      if (err) return err;
+      if (std::error_code err = FlushFile(path)) {
+        *unflushed = path;
+        return err;
+      }
     }
     return std::error_code();
   }
@@ -436,6 +431,19 @@ class WindowsFileSystem : public FileSystem {
   }
 
  private:
+  static std::error_code FlushFile(const std::string& path) {
+    if (Unnamable(path)) return Missing();
+    const HANDLE h =
+        ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError();
+    const std::error_code err =
+        ::FlushFileBuffers(h) ? std::error_code() : LastError();
+    ::CloseHandle(h);
+    return err;
+  }
+
   static std::error_code StatOf(const std::string& path, DWORD flags,
                                 Status* status) {
     *status = Status{};

@@ -207,8 +207,8 @@ std::error_code JournalingFileSystem::SyncDir(const std::string& folder) {
 }
 
 std::error_code JournalingFileSystem::Flush(
-    const std::vector<std::string>& paths) {
-  const std::error_code err = FaultyFileSystem::Flush(paths);
+    const std::vector<std::string>& paths, std::string* unflushed) {
+  const std::error_code err = FaultyFileSystem::Flush(paths, unflushed);
   if (!err) model_.SyncAll();
   return err;
 }

@@ -86,7 +86,8 @@ class JournalingFileSystem : public FaultyFileSystem {
                        const std::string& link_name) override;
   std::error_code SyncFile(int fd) override;
   std::error_code SyncDir(const std::string& folder) override;
-  std::error_code Flush(const std::vector<std::string>& paths) override;
+  std::error_code Flush(const std::vector<std::string>& paths,
+                        std::string* unflushed) override;
   std::error_code Rename(const std::string& from,
                          const std::string& to) override;
   std::error_code Remove(const std::string& path) override;

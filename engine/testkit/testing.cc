@@ -265,11 +265,15 @@ std::error_code FaultyFileSystem::SyncDir(const std::string& folder) {
   return real_.SyncDir(folder);
 }
 
-std::error_code FaultyFileSystem::Flush(const std::vector<std::string>& paths) {
-  if (Fails("Flush")) return Errno(fail_errno);
+std::error_code FaultyFileSystem::Flush(const std::vector<std::string>& paths,
+                                        std::string* unflushed) {
+  if (Fails("Flush")) {
+    *unflushed = paths.empty() ? std::string() : paths.front();
+    return Errno(fail_errno);
+  }
   ++flushes;
   if (skip_flush) return std::error_code();
-  return real_.Flush(paths);
+  return real_.Flush(paths, unflushed);
 }
 
 std::error_code FaultyFileSystem::Rename(const std::string& from,

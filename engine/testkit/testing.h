@@ -123,7 +123,8 @@ class FaultyFileSystem : public FileSystem {
   // A hint, which cannot fail: no operation of the count.
   void StartWriteback(int fd) override { real_.StartWriteback(fd); }
   std::error_code SyncDir(const std::string& folder) override;
-  std::error_code Flush(const std::vector<std::string>& paths) override;
+  std::error_code Flush(const std::vector<std::string>& paths,
+                        std::string* unflushed) override;
   std::error_code Rename(const std::string& from,
                          const std::string& to) override;
   std::error_code Remove(const std::string& path) override;
