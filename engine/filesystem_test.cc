@@ -165,6 +165,53 @@ TEST_F(DefaultFileSystemTest, TellsWhatAndWhichFileANameIs) {
   EXPECT_FALSE(SameFile(f, g));
 }
 
+// A file has one id whether it is looked up open or by name, so a form one
+// project wrote is known to the next. On Windows the id is the widest the
+// system gives: 128 bits from Windows 8 on, the 64-bit index before.
+TEST_F(DefaultFileSystemTest, AFileHasOneIdOpenOrByName) {
+  OutputFile out(fs, dir / "f.frm", 0666);
+  out.Write("x");
+  const FileSystem::Status open = out.Status();
+  out.Close();
+  const FileSystem::Status named = StatFile(fs, dir / "f.frm");
+  EXPECT_TRUE(SameFile(open, named));
+#ifdef _WIN32
+  const std::string f = dir / "f.frm";
+  const HANDLE h = CreateFileA(f.c_str(), 0, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  FILE_ID_INFO wide;
+  const bool offered =
+      GetFileInformationByHandleEx(h, FileIdInfo, &wide, sizeof wide);
+  CloseHandle(h);
+  EXPECT_EQ(offered ? 128 : 64, named.id.bits);
+#endif
+}
+
+TEST(SameFile, OnlyEqualKnownIdsOfOneWidthAreOneFile) {
+  using Id = FileSystem::FileId;
+  const struct {
+    const char* what;
+    Id a, b;
+    bool same;
+  } cases[] = {
+      {"one 64-bit id", {1, 0, 7, 64}, {1, 0, 7, 64}, true},
+      {"one 128-bit id", {1, 2, 7, 128}, {1, 2, 7, 128}, true},
+      {"one lower half, as on ReFS", {1, 2, 7, 128}, {1, 3, 7, 128}, false},
+      {"two widths", {1, 0, 7, 64}, {1, 0, 7, 128}, false},
+      {"two volumes", {1, 0, 7, 64}, {2, 0, 7, 64}, false},
+      {"no ids", {}, {}, false},
+      {"zero ids", {0, 0, 0, 64}, {0, 0, 0, 64}, false},
+  };
+  for (const auto& c : cases) {
+    FileSystem::Status a, b;
+    a.id = c.a;
+    b.id = c.b;
+    EXPECT_EQ(c.same, SameFile(a, b)) << c.what;
+    EXPECT_EQ(c.same, SameFile(b, a)) << c.what;
+  }
+}
+
 TEST_F(DefaultFileSystemTest, ReportsAMissingFileAsSuch) {
   int fd = -1;
   std::vector<std::string> names;

@@ -14,6 +14,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -175,6 +178,35 @@ FileSystem::Kind KindOf(DWORD attributes) {
              : FileSystem::Kind::kRegular;
 }
 
+// A system or file system without 128-bit file ids refuses to give one so:
+// Windows 7 knows no such request, and a file system may not answer it.
+bool HasNoWideIds(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// How wide the file ids of each volume are, by its serial number: settled
+// by the first file looked up there and kept. One file seen once by 128 bits
+// and once by 64 would be two files, and a form two projects share would be
+// converted twice.
+class IdWidths {
+ public:
+  // Settles volume at width unless it is settled; returns its width.
+  int Settle(DWORD volume, int width) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return widths_.emplace(volume, width).first->second;
+  }
+  int Of(DWORD volume) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = widths_.find(volume);
+    return it != widths_.end() ? it->second : 0;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<DWORD, int> widths_;
+};
+
 class WindowsFileSystem : public FileSystem {
  public:
   // Binary mode: text mode would turn CR LF into LF on the way in and LF
@@ -222,7 +254,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   // Opens the file itself, so that a symbolic link is followed and the
-  // volume and file index tell which file this is.
+  // volume and file id tell which file this is.
   std::error_code Stat(const std::string& path, Status* status) override {
     return StatOf(path, 0, status);
   }
@@ -237,8 +269,7 @@ class WindowsFileSystem : public FileSystem {
     if (h == INVALID_HANDLE_VALUE) {
       return std::error_code(EBADF, std::generic_category());
     }
-    StatOfHandle(h, 0, status);
-    return std::error_code();
+    return StatOfHandle(h, 0, status);
   }
 
   // The read-only attribute is the one right that can be seen beforehand;
@@ -444,8 +475,7 @@ class WindowsFileSystem : public FileSystem {
     return err;
   }
 
-  static std::error_code StatOf(const std::string& path, DWORD flags,
-                                Status* status) {
+  std::error_code StatOf(const std::string& path, DWORD flags, Status* status) {
     *status = Status{};
     if (Unnamable(path)) return std::error_code();
     const HANDLE h = ::CreateFileA(
@@ -458,18 +488,18 @@ class WindowsFileSystem : public FileSystem {
                  ? std::error_code()
                  : err;
     }
-    StatOfHandle(h, flags, status);
+    const std::error_code err = StatOfHandle(h, flags, status);
     ::CloseHandle(h);
-    return std::error_code();
+    return err;
   }
 
-  static void StatOfHandle(HANDLE h, DWORD flags, Status* status) {
+  std::error_code StatOfHandle(HANDLE h, DWORD flags, Status* status) {
     BY_HANDLE_FILE_INFORMATION info;
     const bool disk = ::GetFileType(h) == FILE_TYPE_DISK &&
                       ::GetFileInformationByHandle(h, &info);
     if (!disk) {
       status->kind = Kind::kOther;
-      return;
+      return std::error_code();
     }
     const DWORD attributes = info.dwFileAttributes;
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -480,11 +510,6 @@ class WindowsFileSystem : public FileSystem {
                    : folder ? Kind::kDirectory
                             : Kind::kRegular;
     status->permissions = folder ? 0777 : read_only ? 0444 : 0666;
-    status->id.device = info.dwVolumeSerialNumber;
-    status->id.low =
-        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
-        info.nFileIndexLow;
-    status->id.bits = 64;
     status->links = info.nNumberOfLinks;
     status->size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) |
                    info.nFileSizeLow;
@@ -492,7 +517,41 @@ class WindowsFileSystem : public FileSystem {
         (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime)
          << 32) |
         info.ftLastWriteTime.dwLowDateTime);
+    return IdOf(h, info, &status->id);
   }
+
+  // Which file h is: by 128 bits where the volume gives them (Windows 8 and
+  // later; ReFS reuses 64-bit indexes), else by its 64-bit index. A volume
+  // that gave 128 bits and then refuses them fails the lookup, rather than
+  // give an id that matches none.
+  std::error_code IdOf(HANDLE h, const BY_HANDLE_FILE_INFORMATION& info,
+                       FileId* id) {
+    const DWORD volume = info.dwVolumeSerialNumber;
+    if (widths_.Of(volume) != 64) {
+      FILE_ID_INFO wide;
+      const bool got =
+          ::GetFileInformationByHandleEx(h, FileIdInfo, &wide, sizeof wide);
+      const DWORD error = got ? ERROR_SUCCESS : ::GetLastError();
+      if (!got && !HasNoWideIds(error)) return WindowsError(error);
+      if (widths_.Settle(volume, got ? 128 : 64) == 128) {
+        if (!got) return WindowsError(error);
+        static_assert(sizeof wide.FileId.Identifier == 2 * sizeof id->low);
+        id->device = wide.VolumeSerialNumber;
+        std::memcpy(&id->low, wide.FileId.Identifier, sizeof id->low);
+        std::memcpy(&id->high, wide.FileId.Identifier + sizeof id->low,
+                    sizeof id->high);
+        id->bits = 128;
+        return std::error_code();
+      }
+    }
+    id->device = volume;
+    id->low = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+              info.nFileIndexLow;
+    id->bits = 64;
+    return std::error_code();
+  }
+
+  IdWidths widths_;
 };
 
 }  // namespace

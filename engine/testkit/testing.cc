@@ -203,11 +203,23 @@ std::error_code FaultyFileSystem::Close(int fd) {
   return err;
 }
 
+std::error_code FaultyFileSystem::Ids(std::error_code err,
+                                      Status* status) const {
+  FileId& id = status->id;
+  if (!err && shared_low_ids && id.Known()) {
+    // The ids of the tests' file systems fit in 64 bits.
+    id.high = id.low;
+    id.low = 1;
+    id.bits = 128;
+  }
+  return err;
+}
+
 std::error_code FaultyFileSystem::Stat(const std::string& path,
                                        Status* status) {
   if (Fails("Stat", path)) return Errno(fail_errno);
   if (unexaminable.count(path) != 0) return Errno(EACCES);
-  return real_.Stat(path, status);
+  return Ids(real_.Stat(path, status), status);
 }
 
 std::error_code FaultyFileSystem::Access(const std::string& path, bool write) {
@@ -221,12 +233,12 @@ std::error_code FaultyFileSystem::StatLink(const std::string& path,
                                            Status* status) {
   if (Fails("StatLink", path)) return Errno(fail_errno);
   if (unexaminable.count(path) != 0) return Errno(EACCES);
-  return real_.StatLink(path, status);
+  return Ids(real_.StatLink(path, status), status);
 }
 
 std::error_code FaultyFileSystem::StatOpen(int fd, Status* status) {
   if (Fails("StatOpen")) return Errno(fail_errno);
-  return real_.StatOpen(fd, status);
+  return Ids(real_.StatOpen(fd, status), status);
 }
 
 std::error_code FaultyFileSystem::MayReplace(const std::string& path) {

@@ -95,6 +95,10 @@ class FaultyFileSystem : public FileSystem {
   // Link refuses every second name, as FAT and exFAT drives and many
   // network shares do.
   bool no_links = false;
+  // Every known id is 128 bits wide and all share their lower half, as two
+  // files of ReFS may share a 64-bit index: only the upper half, where the
+  // real id's lower half goes, tells them apart.
+  bool shared_low_ids = false;
   // Flush returns at once: a benchmark's way to time a run without it.
   bool skip_flush = false;
   size_t syncs = 0;    // of one file's bytes or of one folder's entries
@@ -137,6 +141,7 @@ class FaultyFileSystem : public FileSystem {
  private:
   bool Fails(std::string_view operation, std::string_view path = {},
              std::string_view other = {});
+  std::error_code Ids(std::error_code err, Status* status) const;
   FileSystem& real_ = DefaultFileSystem();
 };
 
