@@ -21,7 +21,9 @@ void ReportFailure(const std::filesystem::filesystem_error& e,
 void EnterFolderOf(const std::string& pth, FileSystem& fs) {
   const std::string folder = SplitPath(pth).folder;
   if (folder.empty()) return;
-  if (int err = fs.ChangeDir(folder)) ThrowFileError("chdir", folder, err);
+  if (std::error_code err = fs.ChangeDir(folder)) {
+    ThrowFileError("chdir", folder, err);
+  }
 }
 
 }  // namespace
@@ -34,7 +36,9 @@ FolderView OpenFolder(FileSystem& fs, const std::string& path) {
   // An absolute path needs no current directory, which may be gone.
   std::string cwd;
   if (!IsAbsolutePath(path)) {
-    if (int err = fs.CurrentDir(&cwd)) ThrowFileError("getcwd", path, err);
+    if (std::error_code err = fs.CurrentDir(&cwd)) {
+      ThrowFileError("getcwd", path, err);
+    }
   }
   FolderView view;
   view.path = AbsolutePath(path, cwd);
@@ -70,7 +74,7 @@ uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
       const std::string& f = files.FileName(j);
       if (!IsProjectFileName(f)) continue;
       const std::string pth = JoinPath(files.Path(), f);
-      if (int err = fs.ChangeDir(files.Path())) {
+      if (std::error_code err = fs.ChangeDir(files.Path())) {
         ThrowFileError("chdir", files.Path(), err);
       }
       ProjectReport report;

@@ -1,19 +1,19 @@
 #include "engine/files.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <system_error>
-
-void ThrowFileError(const char* operation, const std::string& path, int err) {
-  ThrowFileError(operation, path, SystemError(err));
-}
 
 void ThrowFileError(const char* operation, const std::string& path,
                     std::error_code err) {
   throw std::filesystem::filesystem_error(operation,
                                           std::filesystem::path(path), err);
+}
+
+void ThrowFileError(const char* operation, const std::string& path,
+                    std::errc cause) {
+  ThrowFileError(operation, path, EngineError(cause));
 }
 
 namespace {
@@ -53,7 +53,9 @@ std::error_code ChangedFileError() {
 
 InputFile::InputFile(FileSystem& fs, const std::string& path)
     : fs_(fs), path_(path) {
-  if (int err = fs_.OpenRead(path_, &fd_)) ThrowFileError("open", path_, err);
+  if (std::error_code err = fs_.OpenRead(path_, &fd_)) {
+    ThrowFileError("open", path_, err);
+  }
 }
 
 InputFile::~InputFile() {
@@ -62,20 +64,22 @@ InputFile::~InputFile() {
 
 size_t InputFile::Read(char* buf, size_t n) {
   size_t got = 0;
-  if (int err = fs_.Read(fd_, buf, n, &got)) ThrowFileError("read", path_, err);
+  if (std::error_code err = fs_.Read(fd_, buf, n, &got)) {
+    ThrowFileError("read", path_, err);
+  }
   return got;
 }
 
 void InputFile::Close() {
   const int fd = fd_;
   fd_ = -1;
-  if (int err = fs_.Close(fd)) ThrowFileError("close", path_, err);
+  if (std::error_code err = fs_.Close(fd)) ThrowFileError("close", path_, err);
 }
 
 OutputFile::OutputFile(FileSystem& fs, const std::string& path,
                        unsigned permissions)
     : fs_(fs), path_(path) {
-  if (int err = fs_.OpenWrite(path_, permissions, &fd_)) {
+  if (std::error_code err = fs_.OpenWrite(path_, permissions, &fd_)) {
     ThrowFileError("open", path_, err);
   }
 }
@@ -87,35 +91,41 @@ OutputFile::~OutputFile() {
 void OutputFile::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     size_t put = 0;
-    int err = fs_.Write(fd_, bytes.data(), bytes.size(), &put);
+    if (std::error_code err =
+            fs_.Write(fd_, bytes.data(), bytes.size(), &put)) {
+      ThrowFileError("write", path_, err);
+    }
     // A write that makes no progress and names no cause is a full device.
-    if (err == 0 && put == 0) err = ENOSPC;
-    if (err != 0) ThrowFileError("write", path_, err);
+    if (put == 0) ThrowFileError("write", path_, std::errc::no_space_on_device);
     bytes.remove_prefix(put);
   }
 }
 
 void OutputFile::TakeMetadataOf(const std::string& from,
                                 const FileSystem::Status& status) {
-  if (int err = fs_.CopyMetadata(from, status, fd_)) {
+  if (std::error_code err = fs_.CopyMetadata(from, status, fd_)) {
     ThrowFileError("copy", path_, err);
   }
 }
 
 FileSystem::Status OutputFile::Status() {
   FileSystem::Status status;
-  if (int err = fs_.StatOpen(fd_, &status)) ThrowFileError("stat", path_, err);
+  if (std::error_code err = fs_.StatOpen(fd_, &status)) {
+    ThrowFileError("stat", path_, err);
+  }
   return status;
 }
 
 void OutputFile::Sync() {
-  if (int err = fs_.SyncFile(fd_)) ThrowFileError("flush", path_, err);
+  if (std::error_code err = fs_.SyncFile(fd_)) {
+    ThrowFileError("flush", path_, err);
+  }
 }
 
 void OutputFile::Close() {
   const int fd = fd_;
   fd_ = -1;
-  if (int err = fs_.Close(fd)) ThrowFileError("close", path_, err);
+  if (std::error_code err = fs_.Close(fd)) ThrowFileError("close", path_, err);
 }
 
 bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
@@ -124,13 +134,17 @@ bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {
 
 FileSystem::Status StatFile(FileSystem& fs, const std::string& path) {
   FileSystem::Status status;
-  if (int err = fs.Stat(path, &status)) ThrowFileError("stat", path, err);
+  if (std::error_code err = fs.Stat(path, &status)) {
+    ThrowFileError("stat", path, err);
+  }
   return status;
 }
 
 FileSystem::Status StatName(FileSystem& fs, const std::string& path) {
   FileSystem::Status status;
-  if (int err = fs.StatLink(path, &status)) ThrowFileError("stat", path, err);
+  if (std::error_code err = fs.StatLink(path, &status)) {
+    ThrowFileError("stat", path, err);
+  }
   return status;
 }
 
@@ -167,10 +181,14 @@ FileSystem::Status CheckListed(FileSystem& fs, const std::string& path) {
 FileSystem::Status CheckListed(const std::string& path,
                                const FileSystem::Status& status) {
   const FileSystem::Kind kind = status.kind;
-  if (kind == FileSystem::Kind::kMissing) ThrowFileError("open", path, ENOENT);
-  if (kind == FileSystem::Kind::kDirectory) {
-    ThrowFileError("open", path, EISDIR);
+  if (kind == FileSystem::Kind::kMissing) {
+    ThrowFileError("open", path, std::errc::no_such_file_or_directory);
   }
-  if (kind != FileSystem::Kind::kRegular) ThrowFileError("open", path, EINVAL);
+  if (kind == FileSystem::Kind::kDirectory) {
+    ThrowFileError("open", path, std::errc::is_a_directory);
+  }
+  if (kind != FileSystem::Kind::kRegular) {
+    ThrowFileError("open", path, std::errc::invalid_argument);
+  }
   return status;
 }

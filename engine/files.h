@@ -10,11 +10,12 @@
 #include "engine/filesystem.h"
 
 // The error every failing file operation ends in: the platform's error
-// number, its text and the path involved.
-[[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
-                                 int err);
+// number, its text and the path involved. err is what the failing call
+// returned; a cause is one the engine found on its own (see EngineError).
 [[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
                                  std::error_code err);
+[[noreturn]] void ThrowFileError(const char* operation, const std::string& path,
+                                 std::errc cause);
 
 // A listed file that holds part of the conversion of its backup, zero bytes
 // where the rest should be or nothing at all: what a power cut leaves of a

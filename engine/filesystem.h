@@ -9,7 +9,11 @@
 
 // Every file operation of a conversion goes through this seam, so tests can
 // make any single one fail and check what is left on disk. Each call returns
-// 0 (or a count) on success and an errno value on failure; none throws.
+// an empty error_code on success and the failure of the call that met it
+// otherwise, as the system gave it: an errno value, or on Windows the
+// system's own code, which compares equal to its errno value as a
+// std::errc. None throws, and none keeps a failure for a later call to
+// find, so calls may come from more than one thread.
 class FileSystem {
  public:
   // kLink only from StatLink: every other call follows symbolic links.
@@ -45,58 +49,65 @@ class FileSystem {
 
   virtual ~FileSystem() = default;
 
-  virtual int OpenRead(const std::string& path, int* fd) = 0;
+  virtual std::error_code OpenRead(const std::string& path, int* fd) = 0;
   // Creates a new file with the given permission bits; a name already taken
-  // (by anything, a dangling link too) is EEXIST, so nothing is ever written
-  // through a name someone else put there.
-  virtual int OpenWrite(const std::string& path, unsigned permissions,
-                        int* fd) = 0;
-  virtual int Read(int fd, char* buf, size_t n, size_t* got) = 0;
+  // (by anything, a dangling link too) is std::errc::file_exists, so nothing is
+  // ever written through a name someone else put there.
+  virtual std::error_code OpenWrite(const std::string& path,
+                                    unsigned permissions, int* fd) = 0;
+  virtual std::error_code Read(int fd, char* buf, size_t n, size_t* got) = 0;
   // May write fewer than n bytes; *put says how many.
-  virtual int Write(int fd, const char* buf, size_t n, size_t* put) = 0;
-  virtual int Close(int fd) = 0;
+  virtual std::error_code Write(int fd, const char* buf, size_t n,
+                                size_t* put) = 0;
+  virtual std::error_code Close(int fd) = 0;
   // Follows symbolic links. A missing path is kMissing, not an error.
-  virtual int Stat(const std::string& path, Status* status) = 0;
+  virtual std::error_code Stat(const std::string& path, Status* status) = 0;
   // Does not follow a final symbolic link: a link is kLink.
-  virtual int StatLink(const std::string& path, Status* status) = 0;
+  virtual std::error_code StatLink(const std::string& path, Status* status) = 0;
   // The status of the open file fd.
-  virtual int StatOpen(int fd, Status* status) = 0;
+  virtual std::error_code StatOpen(int fd, Status* status) = 0;
   // Whether the caller may read (and, if write, write) path.
-  virtual int Access(const std::string& path, bool write) = 0;
+  virtual std::error_code Access(const std::string& path, bool write) = 0;
   // Whether the folder of path lets the caller replace or remove that name:
   // a folder with the sticky bit refuses it for another user's file.
-  virtual int MayReplace(const std::string& path) = 0;
+  virtual std::error_code MayReplace(const std::string& path) = 0;
   // The name of the file path reaches once every symbolic link is followed.
-  virtual int ResolveLinks(const std::string& path, std::string* target) = 0;
+  virtual std::error_code ResolveLinks(const std::string& path,
+                                       std::string* target) = 0;
   // Gives the file existing (links followed) the further name link_name,
   // which must not exist. File systems without hard links refuse it.
-  virtual int Link(const std::string& existing,
-                   const std::string& link_name) = 0;
+  virtual std::error_code Link(const std::string& existing,
+                               const std::string& link_name) = 0;
   // Gives the open file fd what it can of from's owner, group, permission
   // bits and extended attributes (access control lists among them); status
   // is from's, just looked up.
-  virtual int CopyMetadata(const std::string& from, const Status& status,
-                           int fd) = 0;
+  virtual std::error_code CopyMetadata(const std::string& from,
+                                       const Status& status, int fd) = 0;
   // Returns once the bytes of the open file fd are on disk.
-  virtual int SyncFile(int fd) = 0;
+  virtual std::error_code SyncFile(int fd) = 0;
   // Returns once the entries of folder (a name just added) are on disk.
-  virtual int SyncDir(const std::string& folder) = 0;
+  virtual std::error_code SyncDir(const std::string& folder) = 0;
   // Returns once everything written to these files, their names included,
-  // is on disk: as few flushes as the system allows, not one per file.
-  virtual int Flush(const std::vector<std::string>& paths) = 0;
+  // is on disk: as few flushes as the system allows, not one per file. A
+  // path that cannot be reached is a failure like any other, never passed
+  // over: *unflushed is then the path the failure met.
+  virtual std::error_code Flush(const std::vector<std::string>& paths,
+                                std::string* unflushed) = 0;
   // Replaces to atomically when it exists.
-  virtual int Rename(const std::string& from, const std::string& to) = 0;
-  virtual int Remove(const std::string& path) = 0;
+  virtual std::error_code Rename(const std::string& from,
+                                 const std::string& to) = 0;
+  virtual std::error_code Remove(const std::string& path) = 0;
   // Names of the entries of a directory, without "." and "..", and, where
   // kinds is given, what each is as the listing tells, links not followed:
   // kMissing where it does not tell.
-  virtual int ListDir(const std::string& path, std::vector<std::string>* names,
-                      std::vector<Kind>* kinds) = 0;
+  virtual std::error_code ListDir(const std::string& path,
+                                  std::vector<std::string>* names,
+                                  std::vector<Kind>* kinds) = 0;
   // Makes path the process's current directory, as the batch command does
   // before converting each project.
-  virtual int ChangeDir(const std::string& path) = 0;
+  virtual std::error_code ChangeDir(const std::string& path) = 0;
   // The process's current directory, as the system gives it.
-  virtual int CurrentDir(std::string* path) = 0;
+  virtual std::error_code CurrentDir(std::string* path) = 0;
 };
 
 // Whether a and b are one file: never where either id is unknown, so a file
@@ -106,10 +117,9 @@ bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b);
 // The real file system of the machine.
 FileSystem& DefaultFileSystem();
 
-// The error err of a failed call, as the system words it. On Windows that
-// is the system's own code and text, read at the last call of the real file
-// system if that call failed with err; elsewhere, and for an err no system
-// call gave, the errno value itself.
-std::error_code SystemError(int err);
+// The error the engine finds on its own, with no call failing: a listed
+// file that is missing, a folder where a form should be. A missing file is
+// worded as the system words one (on Windows its code 2).
+std::error_code EngineError(std::errc cause);
 
 #endif  // ENGINE_FILESYSTEM_H_

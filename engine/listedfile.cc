@@ -23,15 +23,16 @@ void WrittenFiles::Wrote(const std::string& path,
 
 void FlushWritten(FileSystem& fs, WrittenFiles& written) {
   if (written.paths.empty()) return;
-  if (int err = fs.Flush(written.paths)) {
-    ThrowFileError("flush", written.paths.front(), err);
+  std::string unflushed;
+  if (std::error_code err = fs.Flush(written.paths, &unflushed)) {
+    ThrowFileError("flush", unflushed, err);
   }
   written.paths.clear();
 }
 
 std::string ReachedPath(FileSystem& fs, const ReplacementNames& names) {
   std::string reached;
-  if (int err = fs.ResolveLinks(names.target, &reached)) {
+  if (std::error_code err = fs.ResolveLinks(names.target, &reached)) {
     ThrowFileError("open", names.target, err);
   }
   return reached;

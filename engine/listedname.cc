@@ -1,6 +1,5 @@
 #include "engine/listedname.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -49,11 +48,14 @@ ListedPath ListedNames::Resolve(const std::string& fn) {
       !HasDriveLetter(fn)) {
     path = JoinPath(pth_, fn);
   }
-  if (fn.empty()) ThrowFileError("open", path.empty() ? pth_ : path, ENOENT);
+  if (fn.empty()) {
+    ThrowFileError("open", path.empty() ? pth_ : path,
+                   std::errc::no_such_file_or_directory);
+  }
   const FileSystem::Status own = StatName(fs_, path);
   ListedPath found = Found(fs_, path, own);
   if (found.status.kind == FileSystem::Kind::kMissing) {
-    ThrowFileError("open", path, ENOENT);
+    ThrowFileError("open", path, std::errc::no_such_file_or_directory);
   }
   return found;
 }
@@ -91,8 +93,11 @@ std::string ListedNames::Folded(const std::string& folder,
   auto listing = listings_.find(dir);
   if (listing == listings_.end()) {
     std::vector<std::string> entries;
-    if (int err = fs_.ListDir(dir, &entries, nullptr)) {
-      if (err != ENOENT && err != ENOTDIR) ThrowFileError("list", dir, err);
+    if (std::error_code err = fs_.ListDir(dir, &entries, nullptr)) {
+      if (err != std::errc::no_such_file_or_directory &&
+          err != std::errc::not_a_directory) {
+        ThrowFileError("list", dir, err);
+      }
     }
     listing = listings_.emplace(dir, std::move(entries)).first;
   }
@@ -104,7 +109,9 @@ std::string ListedNames::Folded(const std::string& folder,
       ++matches;
     }
   }
-  if (matches != 1) ThrowFileError("open", wanted, ENOENT);
+  if (matches != 1) {
+    ThrowFileError("open", wanted, std::errc::no_such_file_or_directory);
+  }
   return JoinPath(folder, *found);
 }
 
@@ -130,8 +137,12 @@ ListedPath ListedNames::Resolve(const std::string& fn) {
   const std::vector<std::string> parts = Components(fn);
   std::string wanted = base;  // the name as written, for the error report
   for (const std::string& part : parts) wanted = JoinPath(wanted, part);
-  if (HasDriveLetter(fn)) ThrowFileError("open", fn, ENOENT);
-  if (parts.empty()) ThrowFileError("open", wanted, ENOENT);
+  if (HasDriveLetter(fn)) {
+    ThrowFileError("open", fn, std::errc::no_such_file_or_directory);
+  }
+  if (parts.empty()) {
+    ThrowFileError("open", wanted, std::errc::no_such_file_or_directory);
+  }
 
   std::string path = base;
   for (size_t k = 0; k + 1 < parts.size(); ++k) {

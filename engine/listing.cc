@@ -1,7 +1,6 @@
 #include "engine/listing.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
 #include "engine/files.h"
@@ -12,7 +11,7 @@ std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
                                     EntryKind kind) {
   std::vector<std::string> entries;
   std::vector<FileSystem::Kind> kinds;
-  if (int err = fs.ListDir(path, &entries, &kinds)) {
+  if (std::error_code err = fs.ListDir(path, &entries, &kinds)) {
     ThrowFileError("list", path, err);
   }
   const FileSystem::Kind want = kind == EntryKind::kFolder
@@ -30,9 +29,9 @@ std::vector<std::string> ListFolder(FileSystem& fs, const std::string& path,
     if (is == FileSystem::Kind::kLink || is == FileSystem::Kind::kMissing) {
       const std::string entry = JoinPath(path, name);
       FileSystem::Status status;
-      const int err = fs.Stat(entry, &status);
-      if (err == ELOOP) continue;
-      if (err != 0) ThrowFileError("stat", entry, err);
+      const std::error_code err = fs.Stat(entry, &status);
+      if (err == std::errc::too_many_symbolic_link_levels) continue;
+      if (err) ThrowFileError("stat", entry, err);
       is = status.kind;
     }
     if (is == want) names.push_back(std::move(name));

@@ -1,6 +1,5 @@
 #include "engine/replacement.h"
 
-#include <cerrno>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -24,16 +23,23 @@ bool CheckTempName(FileSystem& fs, const std::string& path,
                    const FileSystem::Status& found) {
   const Kind kind = found.kind;
   if (kind == Kind::kMissing) return false;
-  if (kind == Kind::kDirectory) ThrowFileError("open", path, EISDIR);
-  if (kind != Kind::kRegular) ThrowFileError("open", path, EEXIST);
-  if (int err = fs.MayReplace(path)) ThrowFileError("remove", path, err);
+  if (kind == Kind::kDirectory) {
+    ThrowFileError("open", path, std::errc::is_a_directory);
+  }
+  if (kind != Kind::kRegular) {
+    ThrowFileError("open", path, std::errc::file_exists);
+  }
+  if (std::error_code err = fs.MayReplace(path)) {
+    ThrowFileError("remove", path, err);
+  }
   return true;
 }
 
 // What a killed run left under a temporary name.
 void RemoveLeftover(FileSystem& fs, const std::string& path) {
   if (!CheckTempName(fs, path, StatName(fs, path))) return;
-  if (int err = fs.Remove(path); err != 0 && err != ENOENT) {
+  if (std::error_code err = fs.Remove(path);
+      err && err != std::errc::no_such_file_or_directory) {
     ThrowFileError("remove", path, err);
   }
 }
@@ -60,7 +66,9 @@ void CopyDurably(FileSystem& fs, const ReplacementNames& names,
   }
   temp->RenameTo(names.backup);
   const std::string folder = FolderOf(names.backup);
-  if (int err = fs.SyncDir(folder)) ThrowFileError("flush", folder, err);
+  if (std::error_code err = fs.SyncDir(folder)) {
+    ThrowFileError("flush", folder, err);
+  }
 }
 
 void BackUp(FileSystem& fs, const ReplacementNames& names,
@@ -75,13 +83,14 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
   // at all. A backup that appeared since the check may be another run's
   // only original: it is not ours to replace.
   if (backup.kind == Kind::kMissing) {
-    const int err = fs.Link(names.target, names.backup);
-    if (err == 0) return;
-    if (err == EEXIST) ThrowFileError("link", names.backup, err);
+    const std::error_code err = fs.Link(names.target, names.backup);
+    if (!err) return;
+    if (err == std::errc::file_exists)
+      ThrowFileError("link", names.backup, err);
     CopyDurably(fs, names, original.permissions);
     return;
   }
-  if (fs.Link(names.target, names.backup_temp) == 0) {
+  if (!fs.Link(names.target, names.backup_temp)) {
     TempName temp(fs, names.backup_temp);
     temp.RenameTo(names.backup);
     return;
@@ -98,7 +107,9 @@ TempName::~TempName() {
 }
 
 void TempName::RenameTo(const std::string& to) {
-  if (int err = fs_->Rename(path_, to)) ThrowFileError("rename", to, err);
+  if (std::error_code err = fs_->Rename(path_, to)) {
+    ThrowFileError("rename", to, err);
+  }
   kept_ = true;
 }
 
@@ -111,7 +122,7 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed, bool link) {
   names.listed = listed;
   names.target = listed;
   if (link) {
-    if (int err = fs.ResolveLinks(listed, &names.target)) {
+    if (std::error_code err = fs.ResolveLinks(listed, &names.target)) {
       ThrowFileError("open", listed, err);
     }
   }
@@ -123,7 +134,9 @@ ReplacementNames NamesOf(FileSystem& fs, const std::string& listed, bool link) {
 
 void ReplaceableCheck::CheckFolder(const std::string& folder) {
   if (folders_.count(folder)) return;
-  if (int err = fs_.Access(folder, true)) ThrowFileError("open", folder, err);
+  if (std::error_code err = fs_.Access(folder, true)) {
+    ThrowFileError("open", folder, err);
+  }
   folders_.insert(folder);
 }
 
@@ -133,35 +146,35 @@ void ReplaceableCheck::Check(ReplacementNames& names,
   // access check, yet a read-only form in a working copy is not to be
   // changed behind its source control's back.
   if ((target.permissions & 0200) == 0) {
-    ThrowFileError("open", names.listed, EACCES);
+    ThrowFileError("open", names.listed, std::errc::permission_denied);
   }
-  if (int err = fs_.Access(names.target, true)) {
+  if (std::error_code err = fs_.Access(names.target, true)) {
     ThrowFileError("open", names.listed, err);
   }
   const std::string listed_folder = FolderOf(names.listed);
   const std::string target_folder = FolderOf(names.target);
   CheckFolder(listed_folder);
   if (target_folder != listed_folder) CheckFolder(target_folder);
-  if (int err = fs_.MayReplace(names.target)) {
+  if (std::error_code err = fs_.MayReplace(names.target)) {
     ThrowFileError("rename", names.listed, err);
   }
   const FileSystem::Status backup = StatName(fs_, names.backup);
   if (backup.kind == Kind::kDirectory) {
-    ThrowFileError("open", names.backup, EISDIR);
+    ThrowFileError("open", names.backup, std::errc::is_a_directory);
   }
   // A listed link to its own backup name: the new file would take the
   // backup's place, and the original would be gone.
   if (names.target != names.listed && backup.kind != Kind::kMissing) {
     std::string backup_target;
-    if (int err = fs_.ResolveLinks(names.backup, &backup_target)) {
+    if (std::error_code err = fs_.ResolveLinks(names.backup, &backup_target)) {
       ThrowFileError("open", names.backup, err);
     }
     if (backup_target == names.target) {
-      ThrowFileError("open", names.backup, EINVAL);
+      ThrowFileError("open", names.backup, std::errc::invalid_argument);
     }
   }
   if (backup.kind != Kind::kMissing) {
-    if (int err = fs_.MayReplace(names.backup)) {
+    if (std::error_code err = fs_.MayReplace(names.backup)) {
       ThrowFileError("rename", names.backup, err);
     }
   }

@@ -161,4 +161,25 @@ TEST_F(Replacement, ARefusedLinkIsMetByADurableCopy) {
   EXPECT_EQ(1u, linking.flushes);
 }
 
+// ReFS names a file by 128 bits, and two of its files may share the lower
+// 64: an older backup is not the original under its second name, and a form
+// one project converted is not another project's form.
+TEST_F(Replacement, FilesSharingHalfTheirIdAreTwo) {
+  FaultyFileSystem refs;
+  refs.shared_low_ids = true;
+  dir.Write("B/Q/Q.vbp", kProject);
+  dir.Write("B/R/R.vbp", kProject);
+  for (const char* form :
+       {"B/Q/a.frm", "B/Q/b.frm", "B/R/a.frm", "B/R/b.frm"}) {
+    dir.Write(form, kGrid);
+  }
+  dir.Write("B/Q/a.frm.bak", "an older backup");
+  EXPECT_EQ(2u, ConvertBatch(dir / "B", kTables, host, refs));
+  for (const char* form :
+       {"B/Q/a.frm", "B/Q/b.frm", "B/R/a.frm", "B/R/b.frm"}) {
+    EXPECT_EQ(kGridConverted, dir.Read(form)) << form;
+    EXPECT_EQ(kGrid, dir.Read(form + std::string(".bak"))) << form;
+  }
+}
+
 }  // namespace

@@ -168,69 +168,71 @@ std::string JournalingFileSystem::Name(const std::string& path) const {
       .string();
 }
 
-int JournalingFileSystem::OpenWrite(const std::string& path,
-                                    unsigned permissions, int* fd) {
-  const int err = FaultyFileSystem::OpenWrite(path, permissions, fd);
-  if (err == 0) written_[*fd] = model_.Create(Name(path));
+std::error_code JournalingFileSystem::OpenWrite(const std::string& path,
+                                                unsigned permissions, int* fd) {
+  const std::error_code err =
+      FaultyFileSystem::OpenWrite(path, permissions, fd);
+  if (!err) written_[*fd] = model_.Create(Name(path));
   return err;
 }
 
-int JournalingFileSystem::Write(int fd, const char* buf, size_t n,
-                                size_t* put) {
-  const int err = FaultyFileSystem::Write(fd, buf, n, put);
+std::error_code JournalingFileSystem::Write(int fd, const char* buf, size_t n,
+                                            size_t* put) {
+  const std::error_code err = FaultyFileSystem::Write(fd, buf, n, put);
   const auto it = written_.find(fd);
-  if (err == 0 && it != written_.end()) {
+  if (!err && it != written_.end()) {
     model_.Write(it->second, std::string(buf, *put));
   }
   return err;
 }
 
-int JournalingFileSystem::Close(int fd) {
+std::error_code JournalingFileSystem::Close(int fd) {
   written_.erase(fd);
   return FaultyFileSystem::Close(fd);
 }
 
-int JournalingFileSystem::Link(const std::string& existing,
-                               const std::string& link_name) {
-  const int err = FaultyFileSystem::Link(existing, link_name);
-  if (err == 0) model_.Link(model_.FileAt(Name(existing)), Name(link_name));
+std::error_code JournalingFileSystem::Link(const std::string& existing,
+                                           const std::string& link_name) {
+  const std::error_code err = FaultyFileSystem::Link(existing, link_name);
+  if (!err) model_.Link(model_.FileAt(Name(existing)), Name(link_name));
   return err;
 }
 
-int JournalingFileSystem::SyncFile(int fd) {
-  const int err = FaultyFileSystem::SyncFile(fd);
+std::error_code JournalingFileSystem::SyncFile(int fd) {
+  const std::error_code err = FaultyFileSystem::SyncFile(fd);
   const auto it = written_.find(fd);
-  if (err == 0 && it != written_.end()) model_.SyncFile(it->second);
+  if (!err && it != written_.end()) model_.SyncFile(it->second);
   return err;
 }
 
-int JournalingFileSystem::SyncDir(const std::string& folder) {
-  const int err = FaultyFileSystem::SyncDir(folder);
-  if (err == 0) model_.SyncFolders();
+std::error_code JournalingFileSystem::SyncDir(const std::string& folder) {
+  const std::error_code err = FaultyFileSystem::SyncDir(folder);
+  if (!err) model_.SyncFolders();
   return err;
 }
 
-int JournalingFileSystem::Flush(const std::vector<std::string>& paths) {
-  const int err = FaultyFileSystem::Flush(paths);
-  if (err == 0) model_.SyncAll();
+std::error_code JournalingFileSystem::Flush(
+    const std::vector<std::string>& paths, std::string* unflushed) {
+  const std::error_code err = FaultyFileSystem::Flush(paths, unflushed);
+  if (!err) model_.SyncAll();
   return err;
 }
 
-int JournalingFileSystem::Rename(const std::string& from,
-                                 const std::string& to) {
-  const int err = FaultyFileSystem::Rename(from, to);
-  if (err == 0) model_.Rename(Name(from), Name(to));
+std::error_code JournalingFileSystem::Rename(const std::string& from,
+                                             const std::string& to) {
+  const std::error_code err = FaultyFileSystem::Rename(from, to);
+  if (!err) model_.Rename(Name(from), Name(to));
   return err;
 }
 
-int JournalingFileSystem::Remove(const std::string& path) {
-  const int err = FaultyFileSystem::Remove(path);
-  if (err == 0) model_.Remove(Name(path));
+std::error_code JournalingFileSystem::Remove(const std::string& path) {
+  const std::error_code err = FaultyFileSystem::Remove(path);
+  if (!err) model_.Remove(Name(path));
   return err;
 }
 
-int JournalingFileSystem::ChangeDir(const std::string& path) {
-  const int err = FaultyFileSystem::ChangeDir(path);
-  if (err == 0) cwd_ = Name(path);
+std::error_code JournalingFileSystem::ChangeDir(const std::string& path) {
+  const std::error_code err = FaultyFileSystem::ChangeDir(path);
+  if (!err) cwd_ = Name(path);
   return err;
 }

@@ -79,17 +79,21 @@ class JournalingFileSystem : public FaultyFileSystem {
   explicit JournalingFileSystem(const std::string& root);
   DiskModel& model() { return model_; }
 
-  int OpenWrite(const std::string& path, unsigned permissions,
-                int* fd) override;
-  int Write(int fd, const char* buf, size_t n, size_t* put) override;
-  int Close(int fd) override;
-  int Link(const std::string& existing, const std::string& link_name) override;
-  int SyncFile(int fd) override;
-  int SyncDir(const std::string& folder) override;
-  int Flush(const std::vector<std::string>& paths) override;
-  int Rename(const std::string& from, const std::string& to) override;
-  int Remove(const std::string& path) override;
-  int ChangeDir(const std::string& path) override;
+  std::error_code OpenWrite(const std::string& path, unsigned permissions,
+                            int* fd) override;
+  std::error_code Write(int fd, const char* buf, size_t n,
+                        size_t* put) override;
+  std::error_code Close(int fd) override;
+  std::error_code Link(const std::string& existing,
+                       const std::string& link_name) override;
+  std::error_code SyncFile(int fd) override;
+  std::error_code SyncDir(const std::string& folder) override;
+  std::error_code Flush(const std::vector<std::string>& paths,
+                        std::string* unflushed) override;
+  std::error_code Rename(const std::string& from,
+                         const std::string& to) override;
+  std::error_code Remove(const std::string& path) override;
+  std::error_code ChangeDir(const std::string& path) override;
 
  private:
   std::string Name(const std::string& path) const;  // absolute, normal

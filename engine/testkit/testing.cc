@@ -134,6 +134,15 @@ void RecordingHost::SetWindowEnabled(bool yes) {
 void RecordingHost::Repaint() { calls.push_back("Repaint"); }
 void RecordingHost::PumpEvents() { calls.push_back("PumpEvents"); }
 
+namespace {
+
+// The failures this file system makes up, as the system would give them.
+std::error_code Errno(int err) {
+  return std::error_code(err, std::generic_category());
+}
+
+}  // namespace
+
 bool FaultyFileSystem::Fails(std::string_view operation, std::string_view path,
                              std::string_view other) {
   ++operations;
@@ -155,133 +164,150 @@ bool FaultyFileSystem::Fails(std::string_view operation, std::string_view path,
   return true;
 }
 
-int FaultyFileSystem::OpenRead(const std::string& path, int* fd) {
-  if (Fails("OpenRead", path)) return fail_errno;
-  if (unreadable.count(path) != 0) return EACCES;
+std::error_code FaultyFileSystem::OpenRead(const std::string& path, int* fd) {
+  if (Fails("OpenRead", path)) return Errno(fail_errno);
+  if (unreadable.count(path) != 0) return Errno(EACCES);
   return real_.OpenRead(path, fd);
 }
 
-int FaultyFileSystem::OpenWrite(const std::string& path, unsigned permissions,
-                                int* fd) {
-  if (Fails("OpenWrite", path)) return fail_errno;
+std::error_code FaultyFileSystem::OpenWrite(const std::string& path,
+                                            unsigned permissions, int* fd) {
+  if (Fails("OpenWrite", path)) return Errno(fail_errno);
   return real_.OpenWrite(path, permissions, fd);
 }
 
-int FaultyFileSystem::Read(int fd, char* buf, size_t n, size_t* got) {
-  if (Fails("Read")) return fail_errno;
+std::error_code FaultyFileSystem::Read(int fd, char* buf, size_t n,
+                                       size_t* got) {
+  if (Fails("Read")) return Errno(fail_errno);
   return real_.Read(fd, buf, std::min(n, max_transfer), got);
 }
 
-int FaultyFileSystem::Write(int fd, const char* buf, size_t n, size_t* put) {
-  if (Fails("Write")) return fail_errno;
+std::error_code FaultyFileSystem::Write(int fd, const char* buf, size_t n,
+                                        size_t* put) {
+  if (Fails("Write")) return Errno(fail_errno);
   if (disk_free == 0) {
     failed = "Write on a full disk";
-    return ENOSPC;
+    return Errno(ENOSPC);
   }
-  const int err =
+  const std::error_code err =
       real_.Write(fd, buf, std::min({n, max_transfer, disk_free}), put);
-  if (err == 0) disk_free -= *put;
+  if (!err) disk_free -= *put;
   return err;
 }
 
-int FaultyFileSystem::Close(int fd) {
+std::error_code FaultyFileSystem::Close(int fd) {
   // The descriptor is released even when the close reports a failure, as
   // the system's close does.
-  const int err = real_.Close(fd);
-  if (Fails("Close")) return fail_errno;
+  const std::error_code err = real_.Close(fd);
+  if (Fails("Close")) return Errno(fail_errno);
   return err;
 }
 
-int FaultyFileSystem::Stat(const std::string& path, Status* status) {
-  if (Fails("Stat", path)) return fail_errno;
-  if (unexaminable.count(path) != 0) return EACCES;
-  return Identified(real_.Stat(path, status), status);
+std::error_code FaultyFileSystem::Ids(std::error_code err,
+                                      Status* status) const {
+  FileId& id = status->id;
+  if (unknown_ids) id = {};
+  if (!err && shared_low_ids && id.Known()) {
+    // The ids of the tests' file systems fit in 64 bits.
+    id.high = id.low;
+    id.low = 1;
+    id.bits = 128;
+  }
+  return err;
 }
 
-int FaultyFileSystem::Access(const std::string& path, bool write) {
-  if (Fails("Access", path)) return fail_errno;
-  if (unreadable.count(path) != 0) return EACCES;
-  if (write && read_only.count(path) != 0) return EACCES;
+std::error_code FaultyFileSystem::Stat(const std::string& path,
+                                       Status* status) {
+  if (Fails("Stat", path)) return Errno(fail_errno);
+  if (unexaminable.count(path) != 0) return Errno(EACCES);
+  return Ids(real_.Stat(path, status), status);
+}
+
+std::error_code FaultyFileSystem::Access(const std::string& path, bool write) {
+  if (Fails("Access", path)) return Errno(fail_errno);
+  if (unreadable.count(path) != 0) return Errno(EACCES);
+  if (write && read_only.count(path) != 0) return Errno(EACCES);
   return real_.Access(path, write);
 }
 
-int FaultyFileSystem::StatLink(const std::string& path, Status* status) {
-  if (Fails("StatLink", path)) return fail_errno;
-  if (unexaminable.count(path) != 0) return EACCES;
-  return Identified(real_.StatLink(path, status), status);
+std::error_code FaultyFileSystem::StatLink(const std::string& path,
+                                           Status* status) {
+  if (Fails("StatLink", path)) return Errno(fail_errno);
+  if (unexaminable.count(path) != 0) return Errno(EACCES);
+  return Ids(real_.StatLink(path, status), status);
 }
 
-int FaultyFileSystem::StatOpen(int fd, Status* status) {
-  if (Fails("StatOpen")) return fail_errno;
-  return Identified(real_.StatOpen(fd, status), status);
+std::error_code FaultyFileSystem::StatOpen(int fd, Status* status) {
+  if (Fails("StatOpen")) return Errno(fail_errno);
+  return Ids(real_.StatOpen(fd, status), status);
 }
 
-int FaultyFileSystem::Identified(int err, Status* status) const {
-  if (unknown_ids) status->id = {};
-  return err;
-}
-
-int FaultyFileSystem::MayReplace(const std::string& path) {
-  if (Fails("MayReplace", path)) return fail_errno;
+std::error_code FaultyFileSystem::MayReplace(const std::string& path) {
+  if (Fails("MayReplace", path)) return Errno(fail_errno);
   return real_.MayReplace(path);
 }
 
-int FaultyFileSystem::ResolveLinks(const std::string& path,
-                                   std::string* target) {
-  if (Fails("ResolveLinks", path)) return fail_errno;
+std::error_code FaultyFileSystem::ResolveLinks(const std::string& path,
+                                               std::string* target) {
+  if (Fails("ResolveLinks", path)) return Errno(fail_errno);
   return real_.ResolveLinks(path, target);
 }
 
-int FaultyFileSystem::Link(const std::string& existing,
-                           const std::string& link_name) {
-  if (Fails("Link", existing, link_name)) return fail_errno;
-  if (no_links) return EPERM;
+std::error_code FaultyFileSystem::Link(const std::string& existing,
+                                       const std::string& link_name) {
+  if (Fails("Link", existing, link_name)) return Errno(fail_errno);
+  if (no_links) return Errno(EPERM);
   return real_.Link(existing, link_name);
 }
 
-int FaultyFileSystem::CopyMetadata(const std::string& from,
-                                   const Status& status, int fd) {
-  if (Fails("CopyMetadata", from)) return fail_errno;
+std::error_code FaultyFileSystem::CopyMetadata(const std::string& from,
+                                               const Status& status, int fd) {
+  if (Fails("CopyMetadata", from)) return Errno(fail_errno);
   return real_.CopyMetadata(from, status, fd);
 }
 
-int FaultyFileSystem::SyncFile(int fd) {
-  if (Fails("SyncFile")) return fail_errno;
+std::error_code FaultyFileSystem::SyncFile(int fd) {
+  if (Fails("SyncFile")) return Errno(fail_errno);
   ++syncs;
   return real_.SyncFile(fd);
 }
 
-int FaultyFileSystem::SyncDir(const std::string& folder) {
-  if (Fails("SyncDir", folder)) return fail_errno;
+std::error_code FaultyFileSystem::SyncDir(const std::string& folder) {
+  if (Fails("SyncDir", folder)) return Errno(fail_errno);
   ++syncs;
   return real_.SyncDir(folder);
 }
 
-int FaultyFileSystem::Flush(const std::vector<std::string>& paths) {
-  if (Fails("Flush")) return fail_errno;
+std::error_code FaultyFileSystem::Flush(const std::vector<std::string>& paths,
+                                        std::string* unflushed) {
+  if (Fails("Flush")) {
+    *unflushed = paths.empty() ? std::string() : paths.front();
+    return Errno(fail_errno);
+  }
   ++flushes;
-  if (skip_flush) return 0;
-  return real_.Flush(paths);
+  if (skip_flush) return std::error_code();
+  return real_.Flush(paths, unflushed);
 }
 
-int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (Fails("Rename", from, to)) return fail_errno;
+std::error_code FaultyFileSystem::Rename(const std::string& from,
+                                         const std::string& to) {
+  if (Fails("Rename", from, to)) return Errno(fail_errno);
   return real_.Rename(from, to);
 }
 
-int FaultyFileSystem::Remove(const std::string& path) {
-  if (Fails("Remove", path)) return fail_errno;
+std::error_code FaultyFileSystem::Remove(const std::string& path) {
+  if (Fails("Remove", path)) return Errno(fail_errno);
   return real_.Remove(path);
 }
 
-int FaultyFileSystem::ListDir(const std::string& path,
-                              std::vector<std::string>* names,
-                              std::vector<Kind>* kinds) {
-  if (Fails("ListDir", path)) return fail_errno;
-  if (unreadable.count(path) != 0) return EACCES;
-  const int err = real_.ListDir(path, names, kinds);
+std::error_code FaultyFileSystem::ListDir(const std::string& path,
+                                          std::vector<std::string>* names,
+                                          std::vector<Kind>* kinds) {
+  if (Fails("ListDir", path)) return Errno(fail_errno);
+  if (unreadable.count(path) != 0) return Errno(EACCES);
+  const std::error_code err = real_.ListDir(path, names, kinds);
   // A listing tells nothing of an entry that cannot be examined.
-  if (err == 0 && kinds != nullptr) {
+  if (!err && kinds != nullptr) {
     for (size_t k = 0; k < names->size(); ++k) {
       if (unexaminable.count(JoinPath(path, (*names)[k])) != 0) {
         (*kinds)[k] = Kind::kMissing;
@@ -291,13 +317,13 @@ int FaultyFileSystem::ListDir(const std::string& path,
   return err;
 }
 
-int FaultyFileSystem::ChangeDir(const std::string& path) {
-  if (Fails("ChangeDir", path)) return fail_errno;
-  if (unreadable.count(path) != 0) return EACCES;
+std::error_code FaultyFileSystem::ChangeDir(const std::string& path) {
+  if (Fails("ChangeDir", path)) return Errno(fail_errno);
+  if (unreadable.count(path) != 0) return Errno(EACCES);
   return real_.ChangeDir(path);
 }
 
-int FaultyFileSystem::CurrentDir(std::string* path) {
-  if (Fails("CurrentDir")) return fail_errno;
+std::error_code FaultyFileSystem::CurrentDir(std::string* path) {
+  if (Fails("CurrentDir")) return Errno(fail_errno);
   return real_.CurrentDir(path);
 }

@@ -66,8 +66,8 @@ class RecordingHost : public ConversionHost {
 };
 
 // The real file system, except that the operation numbered fail_at (from 1)
-// fails with fail_errno, and Access denies writing to the paths in
-// read_only, as it would for a user without the rights (tests run as root,
+// fails with the errno value fail_errno, and Access denies writing to the paths
+// in read_only, as it would for a user without the rights (tests run as root,
 // which passes every permission check).
 class FaultyFileSystem : public FileSystem {
  public:
@@ -97,41 +97,51 @@ class FaultyFileSystem : public FileSystem {
   bool no_links = false;
   // Statuses name no file by its id, as on some network shares.
   bool unknown_ids = false;
+  // Every known id is 128 bits wide and all share their lower half, as two
+  // files of ReFS may share a 64-bit index: only the upper half, where the
+  // real id's lower half goes, tells them apart.
+  bool shared_low_ids = false;
   // Flush returns at once: a benchmark's way to time a run without it.
   bool skip_flush = false;
   size_t syncs = 0;    // of one file's bytes or of one folder's entries
   size_t flushes = 0;  // of everything written
   std::string failed;  // the operation that failed last, for messages
 
-  int OpenRead(const std::string& path, int* fd) override;
-  int OpenWrite(const std::string& path, unsigned permissions,
-                int* fd) override;
-  int Read(int fd, char* buf, size_t n, size_t* got) override;
-  int Write(int fd, const char* buf, size_t n, size_t* put) override;
-  int Close(int fd) override;
-  int Stat(const std::string& path, Status* status) override;
-  int StatLink(const std::string& path, Status* status) override;
-  int StatOpen(int fd, Status* status) override;
-  int Access(const std::string& path, bool write) override;
-  int MayReplace(const std::string& path) override;
-  int ResolveLinks(const std::string& path, std::string* target) override;
-  int Link(const std::string& existing, const std::string& link_name) override;
-  int CopyMetadata(const std::string& from, const Status& status,
-                   int fd) override;
-  int SyncFile(int fd) override;
-  int SyncDir(const std::string& folder) override;
-  int Flush(const std::vector<std::string>& paths) override;
-  int Rename(const std::string& from, const std::string& to) override;
-  int Remove(const std::string& path) override;
-  int ListDir(const std::string& path, std::vector<std::string>* names,
-              std::vector<Kind>* kinds) override;
-  int ChangeDir(const std::string& path) override;
-  int CurrentDir(std::string* path) override;
+  std::error_code OpenRead(const std::string& path, int* fd) override;
+  std::error_code OpenWrite(const std::string& path, unsigned permissions,
+                            int* fd) override;
+  std::error_code Read(int fd, char* buf, size_t n, size_t* got) override;
+  std::error_code Write(int fd, const char* buf, size_t n,
+                        size_t* put) override;
+  std::error_code Close(int fd) override;
+  std::error_code Stat(const std::string& path, Status* status) override;
+  std::error_code StatLink(const std::string& path, Status* status) override;
+  std::error_code StatOpen(int fd, Status* status) override;
+  std::error_code Access(const std::string& path, bool write) override;
+  std::error_code MayReplace(const std::string& path) override;
+  std::error_code ResolveLinks(const std::string& path,
+                               std::string* target) override;
+  std::error_code Link(const std::string& existing,
+                       const std::string& link_name) override;
+  std::error_code CopyMetadata(const std::string& from, const Status& status,
+                               int fd) override;
+  std::error_code SyncFile(int fd) override;
+  std::error_code SyncDir(const std::string& folder) override;
+  std::error_code Flush(const std::vector<std::string>& paths,
+                        std::string* unflushed) override;
+  std::error_code Rename(const std::string& from,
+                         const std::string& to) override;
+  std::error_code Remove(const std::string& path) override;
+  std::error_code ListDir(const std::string& path,
+                          std::vector<std::string>* names,
+                          std::vector<Kind>* kinds) override;
+  std::error_code ChangeDir(const std::string& path) override;
+  std::error_code CurrentDir(std::string* path) override;
 
  private:
   bool Fails(std::string_view operation, std::string_view path = {},
              std::string_view other = {});
-  int Identified(int err, Status* status) const;
+  std::error_code Ids(std::error_code err, Status* status) const;
   FileSystem& real_ = DefaultFileSystem();
 };
 
