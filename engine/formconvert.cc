@@ -1,6 +1,7 @@
 #include "engine/formconvert.h"
 
 #include <string_view>
+#include <vector>
 
 #include "engine/text.h"
 
@@ -20,7 +21,20 @@ std::string_view LibraryPart(std::string_view s) {
   return dot == std::string_view::npos ? s : s.substr(0, dot + 1);
 }
 
+std::vector<std::string_view> OutsideTexts(const Tables& tables) {
+  std::vector<std::string_view> texts;
+  for (const ReplacementRow& row : tables.FormTable) texts.push_back(row.find);
+  for (const ReplacementRow& row : tables.ClassTable) {
+    texts.push_back(row.find);
+    texts.push_back(LibraryPart(row.find));
+  }
+  return texts;
+}
+
 }  // namespace
+
+FormLines::FormLines(const Tables& tables, LineWatch* watch)
+    : tables_(tables), watch_(watch), sieve_(OutsideTexts(tables)) {}
 
 void FormLines::Convert(std::string& s, TargetWriter& out) {
   if (watch_ != nullptr) watch_->Read(s);
@@ -38,7 +52,13 @@ void FormLines::OpenBlock(std::string& s, TargetWriter& out) {
 }
 
 void FormLines::ConvertOutside(std::string& s, TargetWriter& out) {
-  if (ApplyTable(s, tables_.FormTable)) {
+  if (!sieve_.MayHold(s)) {
+    if (OpensBlock(s)) {
+      OpenBlock(s, out);
+    } else {
+      Write(s, out, false, true);
+    }
+  } else if (ApplyTable(s, tables_.FormTable)) {
     Write(s, out, true, true);
   } else if (OpensBlock(s)) {
     OpenBlock(s, out);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/lines.h"
+#include "engine/linesieve.h"
 #include "engine/report.h"
 #include "engine/tables.h"
 
@@ -18,8 +19,7 @@
 class FormLines {
  public:
   // A watch, when given, learns of every line read and written.
-  FormLines(const Tables& tables, LineWatch* watch)
-      : tables_(tables), watch_(watch) {}
+  FormLines(const Tables& tables, LineWatch* watch);
 
   // Converts s, the next line of the file, and writes it to out.
   void Convert(std::string& s, TargetWriter& out);
@@ -35,6 +35,7 @@ class FormLines {
 
   const Tables& tables_;
   LineWatch* watch_;
+  LineSieve sieve_;  // the texts of the tables that apply outside the blocks
   size_t depth_ = 0;
 };
 

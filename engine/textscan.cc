@@ -1,26 +1,18 @@
 #include "engine/textscan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
+#include "engine/linesieve.h"
 #include "engine/text.h"
 
 TextScan::TextScan(std::vector<std::string> needles, size_t decisive)
     : needles_(std::move(needles)),
       found_(needles_.size(), false),
       decisive_(decisive) {
-  for (size_t i = 0; i < needles_.size(); ++i) {
-    const std::string& needle = needles_[i];
+  for (const std::string& needle : needles_) {
     longest_ = std::max(longest_, needle.size());
-    if (needle.empty()) continue;  // matches nothing
-    auto group = std::find_if(groups_.begin(), groups_.end(), [&](auto& g) {
-      return FoldCase(needles_[g.front()].front()) == FoldCase(needle.front());
-    });
-    if (group == groups_.end()) {
-      groups_.push_back({i});
-    } else {
-      group->push_back(i);
-    }
   }
 }
 
@@ -46,25 +38,35 @@ void TextScan::Feed(std::string_view chunk) {
   }
 }
 
-// Needles that start with the same letter are looked for in one pass: the
-// marks of a form share their first bytes, and a pass costs the same
-// however many needles it serves.
+// A chunk is searched for each needle by the needle's rarest byte, which
+// most chunks hold far less often than its first letter.
 bool TextScan::Search(std::string_view bytes) {
-  for (const std::vector<size_t>& group : groups_) {
-    const std::string_view first(needles_[group.front()].data(), 1);
-    for (size_t at = FindIgnoreCase(bytes, first); at != std::string::npos;
-         at = FindIgnoreCase(bytes, first, at + 1)) {
-      for (const size_t i : group) {
-        if (found_[i] || !StartsWithIgnoreCase(bytes.substr(at), needles_[i])) {
-          continue;
-        }
-        found_[i] = true;
-        if (i < decisive_) {
-          settled_ = true;
-          tail_.clear();
-          return true;
-        }
-      }
+  for (size_t i = 0; i < needles_.size(); ++i) {
+    if (found_[i] || !Holds(bytes, needles_[i])) continue;
+    found_[i] = true;
+    if (i < decisive_) {
+      settled_ = true;
+      tail_.clear();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TextScan::Holds(std::string_view bytes, std::string_view needle) {
+  const size_t k = RareByteOf(needle);
+  if (k == std::string_view::npos) {
+    return FindIgnoreCase(bytes, needle) != std::string_view::npos;
+  }
+  if (bytes.size() < needle.size()) return false;
+  const char* const begin = bytes.data();
+  const char* const last = begin + (bytes.size() - needle.size()) + k;
+  for (const char* p = begin + k; p <= last; ++p) {
+    p = static_cast<const char*>(
+        std::memchr(p, needle[k], static_cast<size_t>(last - p) + 1));
+    if (p == nullptr) return false;
+    if (StartsWithIgnoreCase(std::string_view(p - k, needle.size()), needle)) {
+      return true;
     }
   }
   return false;

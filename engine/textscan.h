@@ -31,13 +31,12 @@ class TextScan {
  private:
   // Looks for the needles not yet found in bytes; true once settled.
   bool Search(std::string_view bytes);
+  static bool Holds(std::string_view bytes, std::string_view needle);
 
   std::vector<std::string> needles_;
   std::vector<bool> found_;
   size_t decisive_;
   bool settled_ = false;
-  // The needles by their first letter, case folded.
-  std::vector<std::vector<size_t>> groups_;
   size_t longest_ = 0;
   std::string tail_;  // the last bytes seen, one fewer than the longest needle
   bool has_cr_ = false;

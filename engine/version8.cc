@@ -17,6 +17,7 @@ Version8Finder Version8Finder::Libraries(const Tables& tables) {
       finder.Add(std::string(find.substr(file + 2)));
     }
   }
+  finder.Sieve();
   return finder;
 }
 
@@ -27,6 +28,7 @@ Version8Finder Version8Finder::Everything(const Tables& tables) {
     finder.Add(row.find,
                StartsWithIgnoreCase(row.repl, row.find) ? row.repl : "");
   }
+  finder.Sieve();
   return finder;
 }
 
@@ -35,7 +37,14 @@ void Version8Finder::Add(std::string find, std::string unless) {
   texts_.push_back({std::move(find), std::move(unless)});
 }
 
+void Version8Finder::Sieve() {
+  std::vector<std::string_view> finds;
+  for (const Text& text : texts_) finds.push_back(text.find);
+  sieve_ = LineSieve(finds);
+}
+
 size_t Version8Finder::Find(std::string_view s) const {
+  if (!sieve_.MayHold(s)) return std::string_view::npos;
   size_t first = std::string_view::npos;
   for (const Text& text : texts_) {
     for (size_t at = FindIgnoreCase(s, text.find); at < first;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/linesieve.h"
 #include "engine/tables.h"
 
 // Finds, case ignored, the version 8 texts that a line still holds where
@@ -30,8 +31,10 @@ class Version8Finder {
     std::string unless;  // a match that starts this is none
   };
   void Add(std::string find, std::string unless = std::string());
+  void Sieve();  // once every text is added
 
   std::vector<Text> texts_;
+  LineSieve sieve_;
 };
 
 #endif  // ENGINE_VERSION8_H_
