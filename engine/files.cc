@@ -5,6 +5,8 @@
 #include <memory>
 #include <system_error>
 
+#include "engine/paths.h"
+
 void ThrowFileError(const char* operation, const std::string& path,
                     std::error_code err) {
   throw std::filesystem::filesystem_error(operation,
@@ -126,6 +128,13 @@ void OutputFile::Close() {
   const int fd = fd_;
   fd_ = -1;
   if (std::error_code err = fs_.Close(fd)) ThrowFileError("close", path_, err);
+}
+
+std::error_code FileSystem::RenameDurably(const std::string& from,
+                                          const std::string& to) {
+  if (std::error_code err = Rename(from, to)) return err;
+  const std::string folder = SplitPath(to).folder;
+  return SyncDir(folder.empty() ? "." : folder);
 }
 
 bool SameFile(const FileSystem::Status& a, const FileSystem::Status& b) {

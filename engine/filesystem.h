@@ -13,7 +13,7 @@
 // otherwise, as the system gave it: an errno value, or on Windows the
 // system's own code, which compares equal to its errno value as a
 // std::errc. None throws, and none keeps a failure for a later call to
-// find, so calls may come from more than one thread.
+// find.
 class FileSystem {
  public:
   // kLink only from StatLink: every other call follows symbolic links.
@@ -96,6 +96,12 @@ class FileSystem {
   // Replaces to atomically when it exists.
   virtual std::error_code Rename(const std::string& from,
                                  const std::string& to) = 0;
+  // Rename, returning once the new name is on disk too: a copy made for a
+  // backup must be durable under its own name before the original goes. By
+  // default the rename and a flush of the folder; Windows, which cannot
+  // flush a folder of a FAT drive, writes the rename through.
+  virtual std::error_code RenameDurably(const std::string& from,
+                                        const std::string& to);
   virtual std::error_code Remove(const std::string& path) = 0;
   // Names of the entries of a directory, without "." and "..", and, where
   // kinds is given, what each is as the listing tells, links not followed:

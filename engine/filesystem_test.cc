@@ -149,6 +149,12 @@ TEST_F(DefaultFileSystemTest, RenameReplacesAnExistingFile) {
   EXPECT_NE(kOk, fs.Rename(dir / "g.frm", dir / "Forms"));
   EXPECT_EQ("old", dir.Read("g.frm"));
   EXPECT_EQ("a", dir.Read("Forms/a.frm"));
+  // A durable rename, as a backup's copy takes its name, does the same.
+  dir.Write("h.frm.bak~", "copy");
+  EXPECT_EQ(kOk, fs.RenameDurably(dir / "h.frm.bak~", dir / "g.frm"));
+  EXPECT_EQ("copy", dir.Read("g.frm"));
+  EXPECT_FALSE(dir.Exists("h.frm.bak~"));
+  EXPECT_NE(kOk, fs.RenameDurably(dir / "g.frm", dir / "Forms"));
 }
 
 TEST_F(DefaultFileSystemTest, TellsWhatAndWhichFileANameIs) {

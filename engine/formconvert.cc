@@ -51,19 +51,16 @@ void FormLines::OpenBlock(std::string& s, TargetWriter& out) {
   Write(s, out, changed, false);
 }
 
+// A line the sieve lets pass holds none of the tables' texts: no row would
+// change it.
 void FormLines::ConvertOutside(std::string& s, TargetWriter& out) {
-  if (!sieve_.MayHold(s)) {
-    if (OpensBlock(s)) {
-      OpenBlock(s, out);
-    } else {
-      Write(s, out, false, true);
-    }
-  } else if (ApplyTable(s, tables_.FormTable)) {
+  const bool searched = sieve_.MayHold(s);
+  if (searched && ApplyTable(s, tables_.FormTable)) {
     Write(s, out, true, true);
   } else if (OpensBlock(s)) {
     OpenBlock(s, out);
   } else {
-    const bool changed = ConvertCode(s, tables_);
+    const bool changed = searched && ConvertCode(s, tables_);
     Write(s, out, changed, true);
   }
 }

@@ -244,6 +244,8 @@ TEST(ConvertFormLines, SearchesEveryLineATableTextCanOccurIn) {
        "Set c = LIB.Column",
        "Set c = New.Column"},
       {{{"Tabulon80", "Tabulon80c"}}, "x = tabulon80", "x = Tabulon80c"},
+      // A byte beyond ASCII is no letter: it matches only itself.
+      {{{"Gr\xE9d", "Grid"}}, "x = GR\xE9D", "x = Grid"},
   };
   for (const auto& c : cases) {
     Tables tables = InitTables();

@@ -47,6 +47,7 @@ LineSieve::LineSieve(const std::vector<std::string_view>& texts) {
 
 bool LineSieve::MayHold(std::string_view line) const {
   if (every_line_) return true;
+  if (line.empty()) return false;  // no text is empty
   for (const char c : bytes_) {
     if (std::memchr(line.data(), c, line.size()) != nullptr) return true;
   }

@@ -28,8 +28,9 @@ TEST(LineSieve, PassesEveryLineThatHoldsOneOfItsTexts) {
   for (int i = 0; i < 20000; ++i) {
     std::string line(random() % 40, ' ');
     for (char& c : line) c = alphabet[random() % alphabet.size()];
-    if (random() % 4 == 0)
+    if (random() % 4 == 0) {
       line.insert(random() % (line.size() + 1), "tabULON80");
+    }
     bool holds = false;
     for (const std::string_view text : texts) {
       holds = holds || FindIgnoreCase(line, text) != std::string::npos;

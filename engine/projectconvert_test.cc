@@ -198,6 +198,24 @@ TEST_F(ConvertProjectTest, AFormEditedAfterTheCheckIsConvertedAsEdited) {
   }
 }
 
+// A backup that appeared between the check and the file's turn may be
+// another run's only original: it is not replaced, and the file stays.
+TEST_F(ConvertProjectTest, ABackupThatAppearedAfterTheCheckIsKept) {
+  EditingHost editing;
+  editing.edit = [&] { dir.Write("Demo/frmMain.frm.bak", "other"); };
+  try {
+    ConvertProject(dir / "Demo/Demo.vbp", false, kTables, editing,
+                   DefaultFileSystem());
+    FAIL() << "no error";
+  } catch (const std::filesystem::filesystem_error& e) {
+    EXPECT_EQ(std::errc::file_exists, e.code());
+    EXPECT_EQ(dir / "Demo/frmMain.frm.bak", e.path1().string());
+  }
+  EXPECT_EQ("other", dir.Read("Demo/frmMain.frm.bak"));
+  EXPECT_EQ(kForm, dir.Read("Demo/frmMain.frm"));
+  EXPECT_FALSE(dir.Exists("Demo/frmMain.frm.new~"));
+}
+
 // A file that cannot be written stops the project in its turn: those
 // before it stay converted, and the project file, written last, is not, nor
 // does its item say so.

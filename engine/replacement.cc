@@ -64,11 +64,7 @@ void CopyDurably(FileSystem& fs, const ReplacementNames& names,
     out.Close();
     in.Close();
   }
-  temp->RenameTo(names.backup);
-  const std::string folder = FolderOf(names.backup);
-  if (std::error_code err = fs.SyncDir(folder)) {
-    ThrowFileError("flush", folder, err);
-  }
+  temp->RenameTo(names.backup, true);
 }
 
 void BackUp(FileSystem& fs, const ReplacementNames& names,
@@ -85,8 +81,9 @@ void BackUp(FileSystem& fs, const ReplacementNames& names,
   if (backup.kind == Kind::kMissing) {
     const std::error_code err = fs.Link(names.target, names.backup);
     if (!err) return;
-    if (err == std::errc::file_exists)
+    if (err == std::errc::file_exists) {
       ThrowFileError("link", names.backup, err);
+    }
     CopyDurably(fs, names, original.permissions);
     return;
   }
@@ -106,8 +103,9 @@ TempName::~TempName() {
   if (!kept_) fs_->Remove(path_);
 }
 
-void TempName::RenameTo(const std::string& to) {
-  if (std::error_code err = fs_->Rename(path_, to)) {
+void TempName::RenameTo(const std::string& to, bool durably) {
+  if (std::error_code err =
+          durably ? fs_->RenameDurably(path_, to) : fs_->Rename(path_, to)) {
     ThrowFileError("rename", to, err);
   }
   kept_ = true;

@@ -73,7 +73,8 @@ class TempName {
         kept_(std::exchange(other.kept_, true)) {}
   TempName& operator=(TempName&&) = delete;
   ~TempName();
-  void RenameTo(const std::string& to);
+  // Durably: returns once the new name is on disk too.
+  void RenameTo(const std::string& to, bool durably = false);
 
  private:
   FileSystem* fs_;

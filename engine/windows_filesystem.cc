@@ -294,6 +294,15 @@ class WindowsFileSystem : public FileSystem {
                : LastError();
   }
 
+  std::error_code RenameDurably(const std::string& from,
+                                const std::string& to) override {
+    if (Unnamable(from) || Unnamable(to)) return Missing();
+    return ::MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? std::error_code()
+               : LastError();
+  }
+
   // Windows has no sticky folders: whoever may write the folder may replace
   // its names.
   std::error_code MayReplace(const std::string& path) override {
