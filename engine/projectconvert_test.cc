@@ -128,13 +128,20 @@ TEST_F(ConvertProjectTest, ConvertsTheProjectAndEveryListedFileInOrder) {
   EXPECT_EQ(before.size() + 4, dir.Snapshot().size());
 }
 
-// Edits a form once the check has read it, before anything is written.
+// Edits the tree once the check has read it, before anything is written,
+// or while the question is open.
 class EditingHost : public RecordingHost {
  public:
   std::function<void()> edit;
+  // While the question is open, instead.
+  bool at_question = false;
   void AddProgress(const std::string& text) override {
-    if (edit) std::exchange(edit, nullptr)();
+    if (edit && !at_question) std::exchange(edit, nullptr)();
     RecordingHost::AddProgress(text);
+  }
+  bool AskOkCancel(const std::string& text, const std::string& shown) override {
+    if (edit && at_question) std::exchange(edit, nullptr)();
+    return RecordingHost::AskOkCancel(text, shown);
   }
 };
 
@@ -444,24 +451,15 @@ TEST_F(ConvertProjectTest, ARepeatIsJudgedInItsTurnOnceTheListDiffers) {
   EXPECT_EQ(kFormConverted, dir.Read("Demo/Other.frm"));
 }
 
-// Asks, and while the question is open changes the tree.
-class ChangingHost : public RecordingHost {
- public:
-  std::function<void()> change;
-  bool AskOkCancel(const std::string& text, const std::string& shown) override {
-    change();
-    return RecordingHost::AskOkCancel(text, shown);
-  }
-};
-
 // The check after the question looks every listed file up again: one gone
 // meanwhile stops the project before anything is written, even one that
 // was already converted.
 TEST_F(ConvertProjectTest, AFileGoneDuringTheQuestionStopsBeforeAnything) {
   dir.Write("Demo/Controls/ucTotals.ctl", kFormConverted);
-  ChangingHost changing;
+  EditingHost changing;
   changing.answers = {true};
-  changing.change = [&] {
+  changing.at_question = true;
+  changing.edit = [&] {
     std::filesystem::remove(dir / "Demo/Controls/ucTotals.ctl");
   };
   const auto before = dir.Snapshot();
