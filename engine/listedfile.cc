@@ -53,9 +53,9 @@ void Plan(PlannedFile& file, ListedNames& listed, Conversion& c,
     file.report.action = FileAction::kRepeat;
     return;
   }
-  const FormPlan plan =
-      PlanForm(file.path, file.read, StatName(c.fs, file.names.backup),
-               c.tables, c.fs, c.samples ? &file.report : nullptr);
+  file.backup = StatName(c.fs, file.names.backup);
+  const FormPlan plan = PlanForm(file.path, file.read, file.backup, c.tables,
+                                 c.fs, c.samples ? &file.report : nullptr);
   file.ends = plan.ends;
   file.report.action =
       plan.convert ? FileAction::kRewrite : FileAction::kAlreadyConverted;
@@ -78,13 +78,17 @@ bool Unchanged(const FileSystem::Status& now, const FileSystem::Status& read) {
          now.modified == read.modified;
 }
 
+enum class Rewrite { kDone, kRepeat, kChanged };
+
 // Writes the conversion of the file into its new file, and gives the new
 // file the listed name if the file is still the one the plan read and its
 // bytes still need converting as planned: the plan alone compared it with
-// its backup's conversion.
-bool RewriteAsPlanned(const PlannedFile& file, Conversion& c,
-                      FileReport& done) {
+// its backup's conversion. A file this command wrote or found converted
+// since the plan (reached by a name the list gave back) is a repeat.
+Rewrite RewriteAsPlanned(const PlannedFile& file, Conversion& c,
+                         FileReport& done) {
   NewFile out = CreateNewFile(c.fs, file.names);
+  if (c.written.Has(out.original)) return Rewrite::kRepeat;
   FileReport found;
   std::optional<LineWatch> watch;
   if (c.left != nullptr) watch.emplace(found, false, c.left);
@@ -93,11 +97,11 @@ bool RewriteAsPlanned(const PlannedFile& file, Conversion& c,
                       watch ? &*watch : nullptr);
   if (!Unchanged(out.original, file.read) || !read.convert ||
       read.ends != file.ends) {
-    return false;
+    return Rewrite::kChanged;
   }
   c.written.Wrote(file.path, PutInPlace(c.fs, file.names, out));
   TakeFindings(done, std::move(found));
-  return true;
+  return Rewrite::kDone;
 }
 
 }  // namespace
@@ -128,9 +132,13 @@ PlannedFile PlanListedFile(const std::string& fn, ListedNames& listed,
 // Only a file that will be written must be writable, so a read-only form
 // already converted, or one a team converted once for everybody, lets its
 // project through.
-void CheckListedFile(PlannedFile& file, Conversion& c,
-                     ReplaceableCheck& check) {
+void CheckListedFile(PlannedFile& file, Conversion& c, ReplaceableCheck& check,
+                     bool again) {
   if (file.failure) throw *file.failure;
+  if (!again) {
+    if (file.WillRewrite()) check.Check(file.names, file.read, &file.backup);
+    return;
+  }
   const FileSystem::Status now = CheckListed(c.fs, file.path);
   if (file.WillRewrite()) check.Check(file.names, now);
 }
@@ -142,23 +150,25 @@ FileReport ConvertListedFile(PlannedFile& file, const std::string& pth,
   for (int turn = 0;; ++turn) {
     done.action = file.report.action;
     if (done.action == FileAction::kRepeat) return done;
-    const FileSystem::Status now = StatFile(c.fs, file.path);
-    if (c.written.Has(now)) {
-      done.action = FileAction::kRepeat;
-      return done;
-    }
     if (done.action == FileAction::kAlreadyConverted) {
-      c.written.Found(now);
+      const FileSystem::Status now = StatFile(c.fs, file.path);
+      if (c.written.Has(now)) {
+        done.action = FileAction::kRepeat;
+      } else {
+        c.written.Found(now);
+      }
       return done;
     }
-    if (RewriteAsPlanned(file, c, done)) return done;
+    const Rewrite rewrite = RewriteAsPlanned(file, c, done);
+    if (rewrite == Rewrite::kRepeat) done.action = FileAction::kRepeat;
+    if (rewrite != Rewrite::kChanged) return done;
     // Replaced by its conversion, edited to other line ends: converting
     // what the check found could convert a file twice, or make converted
     // text its backup. A file that keeps changing is left to the user.
     if (turn > 0) ThrowFileError("convert", file.path, ChangedFileError());
     file = PlanAgain(file.listed, pth, c);
     ReplaceableCheck check(c.fs);
-    CheckListedFile(file, c, check);
+    CheckListedFile(file, c, check, false);
   }
 }
 
@@ -169,7 +179,7 @@ FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
   ListedNames listed(fs, pth);
   PlannedFile file = PlanListedFile(fn, listed, c, nullptr);
   ReplaceableCheck check(fs);
-  CheckListedFile(file, c, check);
+  CheckListedFile(file, c, check, false);
   const FileReport done = ConvertListedFile(file, pth, c);
   return done.action == FileAction::kRewrite ? FormOutcome::kConverted
                                              : FormOutcome::kAlreadyConverted;

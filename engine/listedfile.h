@@ -52,6 +52,8 @@ struct PlannedFile {
   ReplacementNames names;
   std::string reached;      // its path once every link is followed
   FileSystem::Status read;  // of the file the plan read, links followed
+  // What the plan found under the backup's name, a link not followed.
+  FileSystem::Status backup;
   LineEnds ends = LineEnds::kCr;
   // Why it cannot be converted: the check before writing stops there.
   std::optional<std::filesystem::filesystem_error> failure;
@@ -75,10 +77,11 @@ PlannedFile PlanListedFile(const std::string& fn, ListedNames& listed,
                            Conversion& c, std::set<std::string>* reached);
 
 // The check before writing, for one planned file: throws the failure its
-// plan met, or whatever would stop it being replaced half way. Looks the
-// file up again, without reading it: a question may have been open for a
-// while.
-void CheckListedFile(PlannedFile& file, Conversion& c, ReplaceableCheck& check);
+// plan met, or whatever would stop it being replaced half way. again: a
+// question was open since the plan, maybe for a while, so the file and its
+// backup's name are looked up again, without reading the file.
+void CheckListedFile(PlannedFile& file, Conversion& c, ReplaceableCheck& check,
+                     bool again);
 
 // Converts a planned and checked file, reading it once more, and returns
 // what was done, with what the report learnt. The new file takes the

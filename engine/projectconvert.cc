@@ -158,13 +158,14 @@ std::string PlanText(const ProjectPlan& plan) {
   return PlanDetails(planned);
 }
 
-// Everything that will be written is checked before anything is.
-void CheckBeforeWriting(ProjectPlan& plan, Conversion& c,
-                        ConversionHost& host) {
+// Everything that will be written is checked before anything is. again: a
+// question was open since the plan.
+void CheckBeforeWriting(ProjectPlan& plan, Conversion& c, ConversionHost& host,
+                        bool again) {
   ReplaceableCheck check(c.fs);
   check.Check(plan.names, CheckListed(c.fs, plan.pth));
   for (PlannedFile& file : plan.files) {
-    CheckListedFile(file, c, check);
+    CheckListedFile(file, c, check, again);
     Breathe(host);
   }
 }
@@ -196,7 +197,7 @@ FileReport ConvertItem(ProjectPlan& plan, size_t k, const std::string& fn,
   quiet.samples = false;
   PlannedFile file = PlanListedFile(fn, listed, quiet, &progress.handled);
   ReplaceableCheck check(c.fs);
-  CheckListedFile(file, c, check);
+  CheckListedFile(file, c, check, false);
   return ConvertListedFile(file, plan.folder, c);
 }
 
@@ -259,7 +260,7 @@ void Convert(const std::string& pth, bool interactive, Conversion& c,
   if (interactive && !host.AskOkCancel(ReadyText(plan.name), PlanText(plan))) {
     return;
   }
-  CheckBeforeWriting(plan, c, host);
+  CheckBeforeWriting(plan, c, host, interactive);
   if (report != nullptr) report->files.push_back(FileNamed(plan.name));
   Execute(plan, c, host, report);
   if (report != nullptr) NoteLeftOver(plan, c, *report);

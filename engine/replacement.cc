@@ -139,7 +139,8 @@ void ReplaceableCheck::CheckFolder(const std::string& folder) {
 }
 
 void ReplaceableCheck::Check(ReplacementNames& names,
-                             const FileSystem::Status& target) {
+                             const FileSystem::Status& target,
+                             const FileSystem::Status* found) {
   // The file's own mark counts whoever runs the program: root passes every
   // access check, yet a read-only form in a working copy is not to be
   // changed behind its source control's back.
@@ -156,7 +157,8 @@ void ReplaceableCheck::Check(ReplacementNames& names,
   if (std::error_code err = fs_.MayReplace(names.target)) {
     ThrowFileError("rename", names.listed, err);
   }
-  const FileSystem::Status backup = StatName(fs_, names.backup);
+  const FileSystem::Status backup =
+      found != nullptr ? *found : StatName(fs_, names.backup);
   if (backup.kind == Kind::kDirectory) {
     ThrowFileError("open", names.backup, std::errc::is_a_directory);
   }

@@ -50,9 +50,11 @@ class ReplaceableCheck {
   // replacement of names.listed half way: a file marked read-only or that
   // we may not write, a folder we may not add names to, a name we may not
   // replace (a sticky folder), a folder or a link where a temporary name or
-  // the backup goes. target is the status of names.target, just looked up.
+  // the backup goes. target is the status of names.target, just looked up,
+  // and backup, when given, that of names.backup, a link not followed.
   // Notes in names what it found under the backup's and temporary names.
-  void Check(ReplacementNames& names, const FileSystem::Status& target);
+  void Check(ReplacementNames& names, const FileSystem::Status& target,
+             const FileSystem::Status* backup = nullptr);
 
  private:
   void CheckFolder(const std::string& folder);
