@@ -9,14 +9,12 @@
 
 #include "engine/commands.h"
 #include "engine/filesystem.h"
+#include "engine/form1spec.h"
 #include "engine/tables.h"
 #include "win32/filelist.h"
 #include "win32/folderlist.h"
 
 class Dialogs;
-
-// Title of the message boxes that have none of their own.
-inline constexpr char kAppTitle[] = "Tabulon Migration";
 
 // Control ids. None is IDOK (1) or IDCANCEL (2): IsDialogMessage sends those
 // for Enter and Escape, and a button with either id would be pressed by a
