@@ -133,22 +133,26 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
 void Form1::CreateControls() {
   const TwipScale tw(*this);
   std::vector<std::pair<int, QWidget*>> focus;  // by tab index
-  QLabel* label = nullptr;                      // the control made last
-  const ControlSpec* last = nullptr;
+  const ControlSpec* last = nullptr;            // and the widget made for it
+  QWidget* last_made = nullptr;
   for (const ControlSpec& c : Form1Description().controls) {
     QWidget* w = NewControl(content_, c, fs_);
     w->setObjectName(Text(c.name));
     w->setGeometry(PlaceOf(c, tw));
     if (!c.font.IsDefault()) w->setFont(ClassicFont(c.font.bold));
-    if (!c.accessible_name.empty())
+    // Empty: what Qt says of the widget, a label's text.
+    if (!c.accessible_name.empty()) {
       w->setAccessibleName(Text(c.accessible_name));
+    }
     if (!c.accessible_description.empty()) {
       w->setAccessibleDescription(Text(c.accessible_description));
     }
-    if (last != nullptr && NamesList(*last, c)) label->setBuddy(w);
+    if (last != nullptr && NamesList(*last, c)) {
+      static_cast<QLabel*>(last_made)->setBuddy(w);
+    }
     if (TakesFocus(c.kind)) focus.emplace_back(c.tab_index, w);
-    label = qobject_cast<QLabel*>(w);
     last = &c;
+    last_made = w;
   }
   std::sort(focus.begin(), focus.end());
   for (size_t i = 1; i < focus.size(); ++i) {
