@@ -42,10 +42,10 @@ struct TwipRect {
 
 struct ControlSpec {
   std::string name;  // the member that holds the control
-  ControlKind kind;
+  ControlKind kind = ControlKind::kLabel;
   std::string text;  // a label's or a button's; empty for the others
   TwipRect twips;
-  int tab_index;  // -1: a line, which has none
+  int tab_index = -1;  // none: a line
   FontSpec font;
   // Empty: what the platform makes of the control (a label's text).
   std::string accessible_name;
@@ -54,7 +54,7 @@ struct ControlSpec {
 
 struct MenuItemSpec {
   std::string text;
-  int command;
+  int command = 0;
 };
 
 struct MenuSpec {
@@ -68,8 +68,8 @@ struct Form1Spec {
   // description.
   std::string description;
   FontSpec font;  // the window's, and every control's with the default
-  int width;      // of the content area, in twips
-  int height;
+  int width = 0;  // of the content area, in twips
+  int height = 0;
   // In the order the controls are made. Made so, those that take the focus
   // follow one another in tab index order, and a list comes right after the
   // label that names it: Win32 moves the focus in the order controls were
