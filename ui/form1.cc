@@ -9,8 +9,13 @@
 #include <QSizeF>
 #include <QStringList>
 #include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "engine/commands.h"
+#include "engine/form1spec.h"
 #include "ui/classicfont.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
@@ -19,26 +24,52 @@
 
 namespace {
 
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+// A line is drawn two pixels thick, centred on its edge.
+QRect PlaceOf(const ControlSpec& c, const TwipScale& tw) {
+  const TwipRect& r = c.twips;
+  if (c.kind == ControlKind::kLine) {
+    return QRect(tw.X(r.left), tw.Y(r.top) - 1,
+                 tw.X(r.left + r.width) - tw.X(r.left), 2);
+  }
+  return tw.Rect(r.left, r.top, r.width, r.height);
+}
+
+QWidget* NewControl(QWidget* parent, const ControlSpec& c, FileSystem& fs) {
+  switch (c.kind) {
+    case ControlKind::kLabel: {
+      auto* label = new QLabel(Text(c.text), parent);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(true);
+      return label;
+    }
+    case ControlKind::kButton: {
+      auto* button = new QPushButton(Text(c.text), parent);
+      button->setAutoDefault(true);  // Enter presses the focused button
+      return button;
+    }
+    case ControlKind::kList:
+      return new QListView(parent);
+    case ControlKind::kLine: {
+      auto* line = new QFrame(parent);
+      line->setFrameShape(QFrame::HLine);
+      line->setFrameShadow(QFrame::Sunken);
+      return line;
+    }
+    case ControlKind::kFolderList:
+      return new FolderList(parent, fs);
+    case ControlKind::kFileList:
+      return new FileList(parent, fs);
+  }
+  return nullptr;
+}
+
 template <class Widget>
-Widget* Place(Widget* w, const char* name, const QRect& geometry) {
-  w->setObjectName(QString::fromLatin1(name));
-  w->setGeometry(geometry);
-  return w;
-}
-
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& text,
-                 const QRect& geometry) {
-  auto* label = Place(new QLabel(text, parent), name, geometry);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setWordWrap(true);
-  return label;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& text,
-                       const QRect& geometry) {
-  auto* button = Place(new QPushButton(text, parent), name, geometry);
-  button->setAutoDefault(true);  // Enter presses the focused button
-  return button;
+void Bind(Widget*& member, const QWidget& content, const char* name) {
+  member = content.findChild<Widget*>(QString::fromLatin1(name),
+                                      Qt::FindDirectChildrenOnly);
+  Q_ASSERT(member != nullptr);
 }
 
 // Room for a button's text: the style keeps a margin inside the frame.
@@ -51,61 +82,31 @@ QSizeF TextRoomOf(const QPushButton& button) {
   return QSizeF(button.width() - 2 * margin, button.height() - 2 * frame);
 }
 
-// What a screen reader says of a control; the labels' texts serve where
-// there are some.
-void Describe(QWidget* w, const QString& name, const QString& description) {
-  w->setAccessibleName(name);
-  w->setAccessibleDescription(description);
-}
-
 }  // namespace
 
 Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
+  const Form1Spec& spec = Form1Description();
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Quorvane Tabulon 8 to 8c Migration Utility"));
+  setWindowTitle(Text(spec.caption));
   setFont(ClassicFont(false));
+  // The content fills the window and grows with it, so that the batch area
+  // comes into view when the window is enlarged.
+  content_ = new QWidget(this);
+  content_->setObjectName(QStringLiteral("content"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(content_);
+  CreateControls();
   const TwipScale tw(*this);
+  resize(tw.X(spec.width), tw.Y(spec.height));
 
-  Label1 = NewLabel(this, "Label1", QString(), tw.Rect(120, 120, 6150, 390));
-  cmd = NewButton(this, "cmd", QStringLiteral("Select project to convert"),
-                  tw.Rect(120, 840, 3885, 555));
-  cmd->setFont(ClassicFont(true));
-  Label5 = NewLabel(this, "Label5", QStringLiteral("Project Files:"),
-                    tw.Rect(120, 1560, 1215, 195));
-  lst = Place(new QListView(this), "lst", tw.Rect(120, 1800, 6015, 1665));
   progress_ = new ProgressModel(lst);
   lst->setModel(progress_);
   // Every item is one line of text. Without this the list measures every
   // item's text again to place the one it paints, and a batch spent most of
   // its time there.
   lst->setUniformItemSizes(true);
-  Label2 = NewLabel(this, "Label2", QString(), tw.Rect(120, 3600, 6135, 195));
-
-  // The batch area starts below the window's initial content area.
-  Line1 = Place(new QFrame(this), "Line1",
-                QRect(tw.X(120), tw.Y(4320) - 1, tw.X(6240) - tw.X(120), 2));
-  Line1->setFrameShape(QFrame::HLine);
-  Line1->setFrameShadow(QFrame::Sunken);
-  Label4 = NewLabel(this, "Label4", QStringLiteral("Batch Conversion:"),
-                    tw.Rect(120, 4440, 2415, 255));
-  Label4->setFont(ClassicFont(true));
-  cmdButton2 =
-      NewButton(this, "cmdButton2",
-                QStringLiteral("Convert all projects in the selected folder"),
-                tw.Rect(2640, 4800, 3615, 375));
-  Label3 = NewLabel(this, "Label3",
-                    QStringLiteral("Double-click a folder to select it."),
-                    tw.Rect(120, 4920, 2415, 255));
-  Dir1 =
-      Place(new FolderList(this, fs_), "Dir1", tw.Rect(120, 5280, 2415, 1215));
-  File1 =
-      Place(new FileList(this, fs_), "File1", tw.Rect(2640, 5280, 3615, 1260));
-
-  setTabOrder(lst, cmdButton2);
-  setTabOrder(cmdButton2, Dir1);
-  setTabOrder(Dir1, File1);
-  setTabOrder(File1, cmd);
-  resize(tw.X(6405), tw.Y(4170));
 
   connect(cmd, &QPushButton::clicked, this, &Form1::cmd_Click);
   connect(cmdButton2, &QPushButton::clicked, this, &Form1::cmdButton2_Click);
@@ -119,7 +120,8 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
                    {Label5->text(), Label5->size()},
                    {Label3->text(), Label3->size()},
                    {cmdButton2->text(), TextRoomOf(*cmdButton2)}}));
-  DescribeControls();
+  setAccessibleName(windowTitle());
+  setAccessibleDescription(Label1->text());
   try {
     Dir1->SetPath(".");
   } catch (const std::filesystem::filesystem_error& e) {
@@ -128,31 +130,51 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
   lst->setFocus();
 }
 
-void Form1::Form_Load() {
-  tables_ = InitTables();
-  Label1->setText(
-      QStringLiteral("This utility converts VB projects that use ") +
-      QStringLiteral("Tabulon8 to Tabulon8c"));
+void Form1::CreateControls() {
+  const TwipScale tw(*this);
+  std::vector<std::pair<int, QWidget*>> focus;  // by tab index
+  const ControlSpec* last = nullptr;            // and the widget made for it
+  QWidget* last_made = nullptr;
+  for (const ControlSpec& c : Form1Description().controls) {
+    QWidget* w = NewControl(content_, c, fs_);
+    w->setObjectName(Text(c.name));
+    w->setGeometry(PlaceOf(c, tw));
+    if (!c.font.IsDefault()) w->setFont(ClassicFont(c.font.bold));
+    // Empty: what Qt says of the widget, a label's text.
+    if (!c.accessible_name.empty()) {
+      w->setAccessibleName(Text(c.accessible_name));
+    }
+    if (!c.accessible_description.empty()) {
+      w->setAccessibleDescription(Text(c.accessible_description));
+    }
+    if (last != nullptr && NamesList(*last, c)) {
+      static_cast<QLabel*>(last_made)->setBuddy(w);
+    }
+    if (TakesFocus(c.kind)) focus.emplace_back(c.tab_index, w);
+    last = &c;
+    last_made = w;
+  }
+  std::sort(focus.begin(), focus.end());
+  for (size_t i = 1; i < focus.size(); ++i) {
+    setTabOrder(focus[i - 1].second, focus[i].second);
+  }
+
+  Bind(Label1, *content_, "Label1");
+  Bind(cmd, *content_, "cmd");
+  Bind(Label5, *content_, "Label5");
+  Bind(lst, *content_, "lst");
+  Bind(Label2, *content_, "Label2");
+  Bind(Line1, *content_, "Line1");
+  Bind(Label4, *content_, "Label4");
+  Bind(cmdButton2, *content_, "cmdButton2");
+  Bind(Label3, *content_, "Label3");
+  Bind(Dir1, *content_, "Dir1");
+  Bind(File1, *content_, "File1");
 }
 
-void Form1::DescribeControls() {
-  Label5->setBuddy(lst);
-  Label3->setBuddy(Dir1);
-  Describe(this, windowTitle(), Label1->text());
-  Describe(cmd, cmd->text(),
-           QStringLiteral("Choose a project file (.vbp) and convert it"));
-  Describe(lst, QStringLiteral("Project Files"),
-           QStringLiteral("The project file and each form and user control it "
-                          "lists, marked OK once converted"));
-  Describe(cmdButton2, cmdButton2->text(),
-           QStringLiteral("Batch Conversion: converts every project file one "
-                          "folder level below the folder opened in the folder "
-                          "list"));
-  Describe(
-      Dir1, QStringLiteral("Folders"),
-      Label3->text() + QStringLiteral(" Or highlight it and press Enter."));
-  Describe(File1, QStringLiteral("Files"),
-           QStringLiteral("The files of the folder opened in the folder list"));
+void Form1::Form_Load() {
+  tables_ = InitTables();
+  Label1->setText(Text(Form1Description().description));
 }
 
 void Form1::Dir1_Change() { FollowFolder(Dir1->View(), *File1, *this); }

@@ -8,6 +8,7 @@
 
 #include "engine/commands.h"
 #include "engine/filesystem.h"
+#include "engine/form1spec.h"
 #include "engine/tables.h"
 
 class Dialogs;
@@ -20,9 +21,6 @@ class QListView;
 class QPushButton;
 class ProgressModel;
 
-// Title of the message boxes that have none of their own.
-inline constexpr char kAppTitle[] = "Tabulon Migration";
-
 // The utility's only window. The upper part converts one chosen project; the
 // batch area below the separator, out of view until the window is enlarged,
 // converts every project one folder level below the folder chosen in Dir1.
@@ -34,6 +32,9 @@ class Form1 : public QWidget, public CommandHost {
   // Every file operation of the window and of its conversions goes through
   // fs.
   Form1(Dialogs& dlg, FileSystem& fs);
+
+  // Holds every control at its place in twips, below where a menu bar goes.
+  QWidget* content() const { return content_; }
 
   void ClearProgress() override;
   void AddProgress(const std::string& text) override;
@@ -74,14 +75,15 @@ class Form1 : public QWidget, public CommandHost {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void CreateControls();
   void Form_Load();
-  void DescribeControls();
   // Shows the progress items, the selection and the enabled window that
   // were put off, if any.
   void CatchUp();
 
   FileSystem& fs_;
   Tables tables_;
+  QWidget* content_;
   ProgressModel* progress_;     // lst's items
   QElapsedTimer since_paint_;   // since the progress was last painted
   QElapsedTimer since_pump_;    // since waiting events were last handled

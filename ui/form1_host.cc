@@ -88,7 +88,7 @@ bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
 
 void Form1::ShowDone(const std::string& text, const std::string& details) {
   CatchUp();
-  dlg.MsgBox(this, QMessageBox::Information, QStringLiteral("Done"),
+  dlg.MsgBox(this, QMessageBox::Information, QString::fromLatin1(kDoneTitle),
              MessageText(text), QMessageBox::Ok, MessageText(details));
 }
 

@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -14,9 +15,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "engine/form1spec.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/testkit/scripteddialogs.h"
@@ -27,7 +31,8 @@ class Form1Test : public QObject {
   Q_OBJECT
 
  private slots:
-  void StartsWithItsTextsAndListsAtCurrentDirectory();
+  void StartsEmptyAndListsTheCurrentDirectory();
+  void BuildsTheControlsOfTheDescription();
   void OpensWithBatchAreaOutOfView();
   void TabVisitsControlsInTabIndexOrder();
   void ProgressListKeepsOrderAndBytes();
@@ -40,35 +45,67 @@ class Form1Test : public QObject {
   QTemporaryDir tmp_;
 };
 
-void Form1Test::StartsWithItsTextsAndListsAtCurrentDirectory() {
+void Form1Test::StartsEmptyAndListsTheCurrentDirectory() {
   WriteTestFile(tmp_.path(), "Start/notes.txt", "x");
   QVERIFY(QDir::setCurrent(tmp_.path() + "/Start"));
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
-
-  QCOMPARE(form.windowTitle(),
-           QString("Quorvane Tabulon 8 to 8c Migration Utility"));
-  QCOMPARE(form.Label1->text(),
-           QString("This utility converts VB projects that use Tabulon8 to "
-                   "Tabulon8c"));
-  QCOMPARE(form.cmd->text(), QString("Select project to convert"));
-  QCOMPARE(form.Label5->text(), QString("Project Files:"));
-  QCOMPARE(form.Label2->text(), QString());
-  QCOMPARE(form.Label4->text(), QString("Batch Conversion:"));
-  QCOMPARE(form.cmdButton2->text(),
-           QString("Convert all projects in the selected folder"));
-  QCOMPARE(form.Label3->text(), QString("Double-click a folder to select it."));
   QCOMPARE(form.lst->model()->rowCount(), 0);
-  for (const QWidget* w : QList<QWidget*>{form.cmd, form.Label4}) {
-    QCOMPARE(w->font().family(), QString("MS Sans Serif"));
-    QCOMPARE(w->font().pointSizeF(), 8.25);
-    QCOMPARE(w->font().weight(), QFont::Bold);
-    QVERIFY(!w->font().italic() && !w->font().underline());
-  }
   QCOMPARE(form.Dir1->Path(), TestFolder(tmp_.path(), "Start"));
   QCOMPARE(form.File1->Path(), form.Dir1->Path());
   QCOMPARE(form.File1->FileCount(), size_t{1});
   QVERIFY(dlg.shown.isEmpty());
+}
+
+void Form1Test::BuildsTheControlsOfTheDescription() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg, DefaultFileSystem());
+  const TwipScale tw(form);
+  const auto* window = QAccessible::queryAccessibleInterface(&form);
+  QCOMPARE(window->text(QAccessible::Name),
+           QString::fromStdString(Form1Description().caption));
+  QCOMPARE(window->text(QAccessible::Description),
+           QString::fromStdString(Form1Description().description));
+  const QObjectList made = form.content()->children();
+  const auto& controls = Form1Description().controls;
+  QCOMPARE(made.size(), qsizetype(controls.size()));
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const ControlSpec& c = controls[i];
+    // Form_Load gives Label1 its text.
+    const QString text = QString::fromStdString(
+        c.name == "Label1" ? Form1Description().description : c.text);
+    const QString name = QString::fromStdString(c.name);
+    auto* w = qobject_cast<QWidget*>(made[qsizetype(i)]);
+    QVERIFY2(w != nullptr && w->objectName() == name, qPrintable(name));
+    const TwipRect& r = c.twips;
+    if (c.kind == ControlKind::kLine) {
+      QCOMPARE(w->geometry().center().y() + 1, tw.Y(r.top));
+      QCOMPARE(w->x(), tw.X(r.left));
+      QCOMPARE(w->geometry().right() + 1, tw.X(r.left + r.width));
+    } else {
+      QCOMPARE(w->geometry(), tw.Rect(r.left, r.top, r.width, r.height));
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) QCOMPARE(label->text(), text);
+    if (auto* button = qobject_cast<QPushButton*>(w))
+      QCOMPARE(button->text(), text);
+    if (!c.font.IsDefault()) {
+      QCOMPARE(w->font().family(), QString::fromStdString(c.font.face));
+      QCOMPARE(w->font().pointSizeF(), c.font.points);
+      QCOMPARE(w->font().bold(), c.font.bold);
+      QVERIFY(!w->font().italic() && !w->font().underline());
+    } else {
+      QCOMPARE(w->font(), form.font());
+    }
+    const auto* a = QAccessible::queryAccessibleInterface(w);
+    QCOMPARE(a->text(QAccessible::Name),
+             c.accessible_name.empty()
+                 ? text
+                 : QString::fromStdString(c.accessible_name));
+    if (!c.accessible_description.empty()) {
+      QCOMPARE(a->text(QAccessible::Description),
+               QString::fromStdString(c.accessible_description));
+    }
+  }
 }
 
 void Form1Test::OpensWithBatchAreaOutOfView() {
@@ -78,11 +115,13 @@ void Form1Test::OpensWithBatchAreaOutOfView() {
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   const TwipScale tw(form);
   QCOMPARE(form.size(), QSize(tw.X(6405), tw.Y(4170)));
-  QVERIFY(form.Label2->geometry().bottom() < form.height());
+  const QWidget& content = *form.content();
+  QCOMPARE(content.geometry(), form.rect());
+  QVERIFY(form.Label2->geometry().bottom() < content.height());
   const QList<QWidget*> batch_area = {form.Line1,  form.Label4, form.cmdButton2,
                                       form.Label3, form.Dir1,   form.File1};
   for (const QWidget* w : batch_area) {
-    QVERIFY2(w->y() >= form.height(), qPrintable(w->objectName()));
+    QVERIFY2(w->y() >= content.height(), qPrintable(w->objectName()));
     QVERIFY(w->isVisible() && w->isEnabled());
   }
 }
@@ -94,11 +133,18 @@ void Form1Test::TabVisitsControlsInTabIndexOrder() {
   form.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&form));
   QCOMPARE(QApplication::focusWidget(), form.lst);
-  const QList<QWidget*> order = {form.cmdButton2, form.Dir1, form.File1,
-                                 form.cmd, form.lst};
-  for (QWidget* next : order) {
+  std::vector<const ControlSpec*> order;
+  for (const ControlSpec& c : Form1Description().controls)
+    if (TakesFocus(c.kind)) order.push_back(&c);
+  std::sort(order.begin(), order.end(),
+            [](auto* a, auto* b) { return a->tab_index < b->tab_index; });
+  QCOMPARE(QApplication::focusWidget()->objectName(),
+           QString::fromStdString(order[0]->name));
+  for (size_t i = 1; i <= order.size(); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), next);
+    const std::string& next = order[i % order.size()]->name;
+    QCOMPARE(QApplication::focusWidget()->objectName(),
+             QString::fromStdString(next));
   }
 }
 

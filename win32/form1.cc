@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <vector>
 
 #include "win32/classicfont.h"
@@ -11,6 +12,27 @@
 namespace {
 
 constexpr char kClassName[] = "TabulonMigrationForm1";
+
+// Ids follow the tab index. None is IDOK (1) or IDCANCEL (2): IsDialogMessage
+// sends those for Enter and Escape, and a button with either id would be
+// pressed by a key pressed anywhere in the window. A line, which nothing
+// addresses, has none.
+constexpr int kFirstControlId = 100;
+constexpr int kNoId = -1;
+
+int IdOf(const ControlSpec& c) {
+  return c.tab_index < 0 ? kNoId : kFirstControlId + c.tab_index;
+}
+
+// A line is an etched line two pixels high, centred on its edge.
+RECT PlaceOf(const ControlSpec& c, const TwipScale& tw) {
+  const TwipRect& r = c.twips;
+  if (c.kind == ControlKind::kLine) {
+    return {tw.X(r.left), tw.Y(r.top) - 1, tw.X(r.left + r.width),
+            tw.Y(r.top) + 1};
+  }
+  return tw.Rect(r.left, r.top, r.width, r.height);
+}
 
 HWND NewControl(HWND parent, int id, const char* cls, const char* text,
                 DWORD style, const RECT& px, DWORD ex_style = 0) {
@@ -74,15 +96,16 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs)
   RegisterClassOnce(Proc);
   dpi_ = TwipScale::OfScreen().dpi_y;
 
-  // The content area is 6405 by 4170 twips; the window is sized around it.
+  // The window is sized around its content area.
+  const Form1Spec& spec = Form1Description();
   const TwipScale tw = TwipScale::OfScreen();
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  RECT frame = {0, 0, tw.X(6405), tw.Y(4170)};
+  RECT frame = {0, 0, tw.X(spec.width), tw.Y(spec.height)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  CreateWindowExA(0, kClassName, "Quorvane Tabulon 8 to 8c Migration Utility",
-                  kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                  nullptr, GetModuleHandleA(nullptr), this);
+  CreateWindowExA(0, kClassName, spec.caption.c_str(), kStyle, CW_USEDEFAULT,
+                  CW_USEDEFAULT, frame.right - frame.left,
+                  frame.bottom - frame.top, nullptr, nullptr,
+                  GetModuleHandleA(nullptr), this);
   CreateControls();
   Form_Load();
   SetFonts();
@@ -100,41 +123,59 @@ Form1::~Form1() {
   if (bold_ != nullptr) DeleteObject(bold_);
 }
 
-// Created in the order of their tab index: IsDialogMessage moves the focus
-// through the controls in the order they were made.
+// Made in the description's order: IsDialogMessage moves the focus through
+// the controls in the order they were made, and screen readers name a list
+// by the label made just before it.
 void Form1::CreateControls() {
   const TwipScale tw = TwipScale::OfScreen();
-  lst = NewControl(hwnd_, kLstId, "LISTBOX", "",
-                   WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY |
-                       LBS_NOINTEGRALHEIGHT,
-                   tw.Rect(120, 1800, 6015, 1665), WS_EX_CLIENTEDGE);
-  Label1 = NewLabel(hwnd_, kLabel1Id, "", tw.Rect(120, 120, 6150, 390));
-  Label2 = NewLabel(hwnd_, kLabel2Id, "", tw.Rect(120, 3600, 6135, 195));
-  Label5 = NewLabel(hwnd_, kLabel5Id,
-                    "Project Files:", tw.Rect(120, 1560, 1215, 195));
-  cmdButton2 = NewButton(hwnd_, kCmdButton2Id,
-                         "Convert all projects in the selected folder",
-                         tw.Rect(2640, 4800, 3615, 375));
-  Dir1.Create(hwnd_, kDir1Id, tw.Rect(120, 5280, 2415, 1215), dpi_);
-  File1.Create(hwnd_, kFile1Id, tw.Rect(2640, 5280, 3615, 1260));
-  cmd = NewButton(hwnd_, kCmdId, "Select project to convert",
-                  tw.Rect(120, 840, 3885, 555));
-  Label3 = NewLabel(hwnd_, kLabel3Id, "Double-click a folder to select it.",
-                    tw.Rect(120, 4920, 2415, 255));
-  Label4 = NewLabel(hwnd_, kLabel4Id,
-                    "Batch Conversion:", tw.Rect(120, 4440, 2415, 255));
-  // The separator: an etched line from (120, 4320) to (6240, 4320), below
-  // the window's initial content area.
-  const RECT line = {tw.X(120), tw.Y(4320) - 1, tw.X(6240), tw.Y(4320) + 1};
-  Line1 = NewControl(hwnd_, kLine1Id, "STATIC", "", SS_ETCHEDHORZ, line);
+  for (const ControlSpec& c : Form1Description().controls) {
+    const RECT px = PlaceOf(c, tw);
+    const int id = IdOf(c);
+    const char* text = c.text.c_str();
+    HWND h = nullptr;
+    switch (c.kind) {
+      case ControlKind::kLabel:
+        h = NewLabel(hwnd_, id, text, px);
+        break;
+      case ControlKind::kButton:
+        h = NewButton(hwnd_, id, text, px);
+        break;
+      case ControlKind::kList:
+        h = NewControl(hwnd_, id, "LISTBOX", "",
+                       WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY |
+                           LBS_NOINTEGRALHEIGHT,
+                       px, WS_EX_CLIENTEDGE);
+        break;
+      case ControlKind::kLine:
+        h = NewControl(hwnd_, id, "STATIC", "", SS_ETCHEDHORZ, px);
+        break;
+      case ControlKind::kFolderList:
+        dir1_id_ = static_cast<UINT>(id);  // measured while it is made
+        h = Dir1.Create(hwnd_, id, px, dpi_);
+        break;
+      case ControlKind::kFileList:
+        h = File1.Create(hwnd_, id, px);
+        break;
+    }
+    if (HWND* member = Member(c.name)) *member = h;
+    made_.push_back(h);
+  }
+}
+
+HWND* Form1::Member(const std::string& name) {
+  const std::pair<const char*, HWND*> members[] = {
+      {"lst", &lst},       {"Label1", &Label1},         {"Label2", &Label2},
+      {"Label3", &Label3}, {"Label4", &Label4},         {"Label5", &Label5},
+      {"cmd", &cmd},       {"cmdButton2", &cmdButton2}, {"Line1", &Line1}};
+  for (const auto& [n, member] : members) {
+    if (name == n) return member;
+  }
+  return nullptr;  // Dir1 and File1 keep their own
 }
 
 void Form1::Form_Load() {
   tables_ = InitTables();
-  const std::string description =
-      std::string("This utility converts VB projects that use ") +
-      "Tabulon8 to Tabulon8c";
-  SetWindowTextA(Label1, description.c_str());
+  SetWindowTextA(Label1, Form1Description().description.c_str());
 }
 
 // Every control gets its font: one without shows the System font. The
@@ -152,13 +193,14 @@ void Form1::SetFonts() {
                    {TextOf(cmdButton2), button}});
   const LOGFONTA bold = ClassicFont(true, dpi_);
   bold_ = CreateFontIndirectA(&bold);
-  for (HWND h :
-       {lst, Label1, Label2, Label5, cmdButton2, File1.hwnd(), Label3, Line1}) {
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  }
-  Dir1.SetFont(font_);
-  for (HWND h : {cmd, Label4}) {
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(bold_), FALSE);
+  const auto& controls = Form1Description().controls;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const HFONT font = controls[i].font.IsDefault() ? font_ : bold_;
+    if (controls[i].kind == ControlKind::kFolderList) {
+      Dir1.SetFont(font);
+    } else {
+      SendMessageA(made_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
   }
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
@@ -193,28 +235,24 @@ bool Form1::TranslateKeys(MSG& msg) {
   return IsDialogMessageA(hwnd_, &msg) != FALSE;
 }
 
-void Form1::OnCommand(int id, int code) {
-  switch (id) {
-    case kCmdId:
-      if (code == BN_CLICKED) cmd_Click();
-      break;
-    case kCmdButton2Id:
-      if (code == BN_CLICKED) cmdButton2_Click();
-      break;
-    case kDir1Id:
-      if (code == LBN_DBLCLK) Dir1_Open();
-      break;
-    case IDOK: {
-      // Enter on a button: IsDialogMessage asks the window, as the window
-      // has no default button. The focused button is the one pressed.
-      const HWND focus = GetFocus();
-      if (focus == cmd || focus == cmdButton2) {
-        SendMessageA(focus, BM_CLICK, 0, 0);
-      }
-      break;
+// A control's notice comes with its window; IDOK and IDCANCEL come from
+// IsDialogMessage.
+void Form1::OnCommand(int id, int code, HWND from) {
+  if (id == IDOK) {
+    // Enter on a button: IsDialogMessage asks the window, as the window
+    // has no default button. The focused button is the one pressed.
+    const HWND focus = GetFocus();
+    if (focus == cmd || focus == cmdButton2) {
+      SendMessageA(focus, BM_CLICK, 0, 0);
     }
-    case IDCANCEL:  // Escape: the window has nothing to cancel
-      break;
+  } else if (id == IDCANCEL) {
+    // Escape: the window has nothing to cancel
+  } else if (from == cmd && code == BN_CLICKED) {
+    cmd_Click();
+  } else if (from == cmdButton2 && code == BN_CLICKED) {
+    cmdButton2_Click();
+  } else if (from == Dir1.hwnd() && code == LBN_DBLCLK) {
+    Dir1_Open();
   }
 }
 
@@ -245,17 +283,17 @@ LRESULT CALLBACK Form1::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT Form1::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
-      OnCommand(LOWORD(wp), HIWORD(wp));
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
       return 0;
     case WM_MEASUREITEM: {
       auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-      if (item.CtlID != kDir1Id) break;
+      if (item.CtlID != dir1_id_) break;
       item.itemHeight = Dir1.ItemHeight();
       return TRUE;
     }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      if (item.CtlID != kDir1Id) break;
+      if (item.hwndItem != Dir1.hwnd()) break;
       Dir1.Draw(item);
       return TRUE;
     }

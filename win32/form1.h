@@ -6,34 +6,16 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "engine/commands.h"
 #include "engine/filesystem.h"
+#include "engine/form1spec.h"
 #include "engine/tables.h"
 #include "win32/filelist.h"
 #include "win32/folderlist.h"
 
 class Dialogs;
-
-// Title of the message boxes that have none of their own.
-inline constexpr char kAppTitle[] = "Tabulon Migration";
-
-// Control ids. None is IDOK (1) or IDCANCEL (2): IsDialogMessage sends those
-// for Enter and Escape, and a button with either id would be pressed by a
-// key pressed anywhere in the window.
-enum ControlId : int {
-  kLstId = 100,
-  kLabel1Id,
-  kLabel2Id,
-  kLabel5Id,
-  kCmdButton2Id,
-  kDir1Id,
-  kFile1Id,
-  kCmdId,
-  kLabel3Id,
-  kLabel4Id,
-  kLine1Id,
-};
 
 // The utility's only window. The upper part converts one chosen project; the
 // batch area below the separator, out of view until the window is enlarged,
@@ -93,9 +75,10 @@ class Form1 : public CommandHost {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();
+  HWND* Member(const std::string& name);
   void Form_Load();
   void SetFonts();
-  void OnCommand(int id, int code);
+  void OnCommand(int id, int code, HWND from);
   void Dir1_Open();
   void RememberFocus();
   void RestoreFocus();
@@ -109,6 +92,8 @@ class Form1 : public CommandHost {
   Tables tables_;
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
+  std::vector<HWND> made_;  // one for each control of the description
+  UINT dir1_id_ = 0;
   HFONT font_ = nullptr;
   HFONT bold_ = nullptr;
   HWND focus_ = nullptr;  // the control to give the focus back to

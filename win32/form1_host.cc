@@ -104,7 +104,7 @@ bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
 
 void Form1::ShowDone(const std::string& text, const std::string& details) {
   CatchUp();
-  dlg.MsgBox(hwnd_, text, "Done", MB_OK | MB_ICONINFORMATION, details);
+  dlg.MsgBox(hwnd_, text, kDoneTitle, MB_OK | MB_ICONINFORMATION, details);
 }
 
 void Form1::ShowFailure(const std::string& text, const std::string& details) {

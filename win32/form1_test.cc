@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "engine/form1spec.h"
 #include "win32/testkit/scripteddialogs.h"
 #include "win32/testkit/windowtest.h"
 #include "win32/twips.h"
@@ -20,6 +22,16 @@ RECT PlaceOf(HWND control) {
   return r;
 }
 
+// The window's own controls, in the order they were made.
+std::vector<HWND> ChildrenOf(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND h = GetWindow(parent, GW_CHILD); h != nullptr;
+       h = GetWindow(h, GW_HWNDNEXT)) {
+    children.push_back(h);
+  }
+  return children;
+}
+
 LOGFONTA FontOf(HWND control) {
   LOGFONTA font{};
   const auto h =
@@ -29,27 +41,12 @@ LOGFONTA FontOf(HWND control) {
   return font;
 }
 
-TEST_F(Form1Test, StartsWithItsTextsAndListsAtCurrentDirectory) {
+TEST_F(Form1Test, StartsEmptyAndListsTheCurrentDirectory) {
   tmp_.Write("Demo.vbp", "");
   tmp_.Write("Sub/inner.txt", "");
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
   form.Show(SW_SHOWNORMAL);
-  const struct {
-    HWND control;
-    const char* text;
-  } texts[] = {
-      {form.hwnd(), "Quorvane Tabulon 8 to 8c Migration Utility"},
-      {form.Label1,
-       "This utility converts VB projects that use Tabulon8 to Tabulon8c"},
-      {form.cmd, "Select project to convert"},
-      {form.Label5, "Project Files:"},
-      {form.Label2, ""},
-      {form.Label4, "Batch Conversion:"},
-      {form.cmdButton2, "Convert all projects in the selected folder"},
-      {form.Label3, "Double-click a folder to select it."},
-  };
-  for (const auto& t : texts) EXPECT_EQ(t.text, TextOf(t.control));
   EXPECT_EQ(0u, form.ProgressCount());
   EXPECT_EQ(form.lst, GetFocus());
   EXPECT_EQ(tmp_.path(), form.Dir1.Path());
@@ -58,61 +55,72 @@ TEST_F(Form1Test, StartsWithItsTextsAndListsAtCurrentDirectory) {
   EXPECT_TRUE(dlg.shown.empty());
 }
 
-TEST_F(Form1Test, ControlsSitWhereTheirTwipsSay) {
+// What the window made, in the order it made them, is the description.
+TEST_F(Form1Test, MakesTheControlsOfTheDescription) {
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
+  const Form1Spec& spec = Form1Description();
   const TwipScale tw = TwipScale::OfScreen();
   RECT client{};
   GetClientRect(form.hwnd(), &client);
-  EXPECT_EQ(tw.X(6405), client.right);
-  EXPECT_EQ(tw.Y(4170), client.bottom);
-  const struct {
-    HWND control;
-    int left, top, width, height;
-  } places[] = {
-      {form.Label1, 120, 120, 6150, 390},
-      {form.cmd, 120, 840, 3885, 555},
-      {form.Label5, 120, 1560, 1215, 195},
-      {form.lst, 120, 1800, 6015, 1665},
-      {form.Label2, 120, 3600, 6135, 195},
-      {form.Label4, 120, 4440, 2415, 255},
-      {form.cmdButton2, 2640, 4800, 3615, 375},
-      {form.Label3, 120, 4920, 2415, 255},
-      {form.Dir1.hwnd(), 120, 5280, 2415, 1215},
-      {form.File1.hwnd(), 2640, 5280, 3615, 1260},
-  };
-  for (const auto& p : places) {
-    const RECT want = tw.Rect(p.left, p.top, p.width, p.height);
-    const RECT got = PlaceOf(p.control);
+  EXPECT_EQ(tw.X(spec.width), client.right);
+  EXPECT_EQ(tw.Y(spec.height), client.bottom);
+  EXPECT_EQ(spec.caption, TextOf(form.hwnd()));
+  const std::vector<HWND> made = ChildrenOf(form.hwnd());
+  ASSERT_EQ(spec.controls.size(), made.size());
+  for (size_t i = 0; i < made.size(); ++i) {
+    const ControlSpec& c = spec.controls[i];
+    const TwipRect& r = c.twips;
+    const RECT want = tw.Rect(r.left, r.top, r.width, r.height);
+    const RECT got = PlaceOf(made[i]);
+    if (c.kind == ControlKind::kLine) {
+      // Two pixels about its edge; the etched static may take an edge of
+      // its own at the end, and keeps no font, as it shows no text.
+      EXPECT_EQ(want.left, got.left);
+      EXPECT_EQ(want.top - 1, got.top);
+      EXPECT_EQ(want.top + 1, got.bottom);
+      EXPECT_GE(got.right, want.right);
+      continue;
+    }
     EXPECT_TRUE(EqualRect(&want, &got))
-        << TextOf(p.control) << " at " << got.left << "," << got.top;
+        << c.name << " at " << got.left << "," << got.top;
+    if (c.kind == ControlKind::kLabel || c.kind == ControlKind::kButton) {
+      // Form_Load gives Label1 its text.
+      EXPECT_EQ(c.name == "Label1" ? spec.description : c.text,
+                TextOf(made[i]));
+    }
+    const LOGFONTA font = FontOf(made[i]);
+    EXPECT_EQ(c.font.bold ? FW_BOLD : FW_NORMAL, font.lfWeight) << c.name;
+    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+    if (!c.font.IsDefault()) {
+      EXPECT_EQ(ANSI_CHARSET, font.lfCharSet);
+      EXPECT_EQ(-MulDiv(static_cast<int>(c.font.points * 100), tw.dpi_y, 7200),
+                font.lfHeight);
+    }
+    const bool tab_stop =
+        (GetWindowLongA(made[i], GWL_STYLE) & WS_TABSTOP) != 0;
+    EXPECT_EQ(TakesFocus(c.kind), tab_stop) << c.name;
     // IsDialogMessage presses IDOK or IDCANCEL for Enter and Escape.
-    const int id = GetDlgCtrlID(p.control);
+    const int id = GetDlgCtrlID(made[i]);
     EXPECT_TRUE(id != IDOK && id != IDCANCEL) << id;
   }
-  // The separator and the whole batch area lie below the content area.
-  EXPECT_GE(PlaceOf(form.Line1).top, client.bottom);
-  EXPECT_GE(PlaceOf(form.Label4).top, client.bottom);
 }
 
-TEST_F(Form1Test, EveryControlHasItsFontAndTextsFit) {
+TEST_F(Form1Test, TextsWithTheWindowsFontFit) {
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
-  for (HWND bold : {form.cmd, form.Label4}) {
-    const LOGFONTA font = FontOf(bold);
-    EXPECT_EQ(FW_BOLD, font.lfWeight);
-    EXPECT_EQ(ANSI_CHARSET, font.lfCharSet);
-    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
-    EXPECT_EQ(-MulDiv(825, TwipScale::OfScreen().dpi_y, 7200), font.lfHeight);
-  }
+  const auto& controls = Form1Description().controls;
+  const std::vector<HWND> made = ChildrenOf(form.hwnd());
+  ASSERT_EQ(controls.size(), made.size());
   const HDC dc = GetDC(nullptr);
-  for (HWND h :
-       {form.lst, form.Label1, form.Label2, form.Label5, form.cmdButton2,
-        form.Dir1.hwnd(), form.File1.hwnd(), form.Label3}) {
+  for (size_t i = 0; i < made.size(); ++i) {
+    // A bold face is never made smaller; a line shows no text.
+    if (!controls[i].font.IsDefault()) continue;
+    if (controls[i].kind == ControlKind::kLine) continue;
+    const HWND h = made[i];
     const LOGFONTA font = FontOf(h);
-    EXPECT_EQ(FW_NORMAL, font.lfWeight) << TextOf(h);
-    const HFONT made = CreateFontIndirectA(&font);
-    const HGDIOBJ old = SelectObject(dc, made);
+    const HFONT fitted = CreateFontIndirectA(&font);
+    const HGDIOBJ old = SelectObject(dc, fitted);
     const std::string text = TextOf(h);
     SIZE size{};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()),
@@ -120,7 +128,7 @@ TEST_F(Form1Test, EveryControlHasItsFontAndTextsFit) {
     const RECT place = PlaceOf(h);
     EXPECT_LE(size.cx, place.right - place.left) << text;
     SelectObject(dc, old);
-    DeleteObject(made);
+    DeleteObject(fitted);
   }
   ReleaseDC(nullptr, dc);
 }
@@ -129,15 +137,25 @@ TEST_F(Form1Test, TabVisitsControlsInTabIndexOrder) {
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
   form.Show(SW_SHOWNORMAL);
-  const std::vector<HWND> order = {form.cmdButton2, form.Dir1.hwnd(),
-                                   form.File1.hwnd(), form.cmd, form.lst};
-  for (HWND next : order) {
-    Type(form, VK_TAB);
-    EXPECT_EQ(next, GetFocus()) << TextOf(next);
+  const auto& controls = Form1Description().controls;
+  const std::vector<HWND> made = ChildrenOf(form.hwnd());
+  std::vector<size_t> order;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (TakesFocus(controls[i].kind)) order.push_back(i);
   }
-  for (auto it = order.rbegin() + 1; it != order.rend(); ++it) {
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return controls[a].tab_index < controls[b].tab_index;
+  });
+  ASSERT_FALSE(order.empty());
+  EXPECT_EQ(made[order[0]], GetFocus());
+  for (size_t k = 1; k <= order.size(); ++k) {
+    Type(form, VK_TAB);
+    const size_t next = order[k % order.size()];
+    EXPECT_EQ(made[next], GetFocus()) << controls[next].name;
+  }
+  for (size_t k = order.size() - 1; k > 0; --k) {
     Type(form, VK_TAB, true);
-    EXPECT_EQ(*it, GetFocus()) << TextOf(*it);
+    EXPECT_EQ(made[order[k]], GetFocus()) << controls[order[k]].name;
   }
 }
 

@@ -1,0 +1,89 @@
+#ifndef ENGINE_FORM1SPEC_H_
+#define ENGINE_FORM1SPEC_H_
+
+#include <string>
+#include <vector>
+
+// What the window Form1 is, without a toolkit: its controls, their places in
+// twips, texts, tab order, fonts and what a screen reader says of them. The
+// Qt and the Win32 window both build from it.
+
+// Title of the message boxes that have none of their own.
+inline constexpr char kAppTitle[] = "Tabulon Migration";
+// Title of the box that ends a batch.
+inline constexpr char kDoneTitle[] = "Done";
+
+enum class ControlKind {
+  kLabel,
+  kButton,
+  kList,
+  kLine,
+  kFolderList,
+  kFileList
+};
+
+// Empty face: the window's own font.
+struct FontSpec {
+  std::string face;
+  double points = 0;
+  bool bold = false;
+
+  bool IsDefault() const { return face.empty(); }
+};
+
+// 1440 twips to the inch, from the content area's top-left corner. A line
+// runs along the top edge, from left to left + width; its height is 0.
+struct TwipRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct ControlSpec {
+  std::string name;  // the member that holds the control
+  ControlKind kind = ControlKind::kLabel;
+  std::string text;  // a label's or a button's; empty for the others
+  TwipRect twips;
+  int tab_index = -1;  // none: a line
+  FontSpec font;
+  // Empty: what the platform makes of the control (a label's text).
+  std::string accessible_name;
+  std::string accessible_description;
+};
+
+struct MenuItemSpec {
+  std::string text;
+  int command = 0;
+};
+
+struct MenuSpec {
+  std::string title;
+  std::vector<MenuItemSpec> items;
+};
+
+struct Form1Spec {
+  std::string caption;
+  // Form_Load puts it in Label1; it is also the window's accessible
+  // description.
+  std::string description;
+  FontSpec font;  // the window's, and every control's with the default
+  int width = 0;  // of the content area, in twips
+  int height = 0;
+  // In the order the controls are made. Made so, those that take the focus
+  // follow one another in tab index order, and a list comes right after the
+  // label that names it: Win32 moves the focus in the order controls were
+  // made, and its screen readers name a list by the label made before it.
+  std::vector<ControlSpec> controls;
+  std::vector<MenuSpec> menus;
+};
+
+const Form1Spec& Form1Description();
+
+// True for the kinds that take the focus: the buttons and the lists.
+bool TakesFocus(ControlKind kind);
+
+// A list that comes right after a label is named by it.
+bool NamesList(const ControlSpec& label, const ControlSpec& next);
+
+#endif  // ENGINE_FORM1SPEC_H_
