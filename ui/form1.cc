@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/commands.h"
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 #include "ui/classicfont.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
@@ -27,7 +27,7 @@ namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
 // A line is drawn two pixels thick, centred on its edge.
-QRect PlaceOf(const ControlSpec& c, const TwipScale& tw) {
+QRect PlaceOf(const ControlDescription& c, const TwipScale& tw) {
   const TwipRect& r = c.twips;
   if (c.kind == ControlKind::kLine) {
     return QRect(tw.X(r.left), tw.Y(r.top) - 1,
@@ -36,7 +36,8 @@ QRect PlaceOf(const ControlSpec& c, const TwipScale& tw) {
   return tw.Rect(r.left, r.top, r.width, r.height);
 }
 
-QWidget* NewControl(QWidget* parent, const ControlSpec& c, FileSystem& fs) {
+QWidget* NewControl(QWidget* parent, const ControlDescription& c,
+                    FileSystem& fs) {
   switch (c.kind) {
     case ControlKind::kLabel: {
       auto* label = new QLabel(Text(c.text), parent);
@@ -85,9 +86,9 @@ QSizeF TextRoomOf(const QPushButton& button) {
 }  // namespace
 
 Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
-  const Form1Spec& spec = Form1Description();
+  const WindowDescription& form = Form1Description();
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(Text(spec.caption));
+  setWindowTitle(Text(form.caption));
   setFont(ClassicFont(false));
   // The content fills the window and grows with it, so that the batch area
   // comes into view when the window is enlarged.
@@ -99,7 +100,7 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
   layout->addWidget(content_);
   CreateControls();
   const TwipScale tw(*this);
-  resize(tw.X(spec.width), tw.Y(spec.height));
+  resize(tw.X(form.width), tw.Y(form.height));
 
   progress_ = new ProgressModel(lst);
   lst->setModel(progress_);
@@ -133,9 +134,9 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
 void Form1::CreateControls() {
   const TwipScale tw(*this);
   std::vector<std::pair<int, QWidget*>> focus;  // by tab index
-  const ControlSpec* last = nullptr;            // and the widget made for it
+  const ControlDescription* last = nullptr;     // and the widget made for it
   QWidget* last_made = nullptr;
-  for (const ControlSpec& c : Form1Description().controls) {
+  for (const ControlDescription& c : Form1Description().controls) {
     QWidget* w = NewControl(content_, c, fs_);
     w->setObjectName(Text(c.name));
     w->setGeometry(PlaceOf(c, tw));

@@ -8,7 +8,7 @@
 
 #include "engine/commands.h"
 #include "engine/filesystem.h"
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 #include "engine/tables.h"
 
 class Dialogs;

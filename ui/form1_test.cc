@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 #include "ui/filelist.h"
 #include "ui/folderlist.h"
 #include "ui/testkit/scripteddialogs.h"
@@ -70,7 +70,7 @@ void Form1Test::BuildsTheControlsOfTheDescription() {
   const auto& controls = Form1Description().controls;
   QCOMPARE(made.size(), qsizetype(controls.size()));
   for (size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& c = controls[i];
+    const ControlDescription& c = controls[i];
     // Form_Load gives Label1 its text.
     const QString text = QString::fromStdString(
         c.name == "Label1" ? Form1Description().description : c.text);
@@ -133,8 +133,8 @@ void Form1Test::TabVisitsControlsInTabIndexOrder() {
   form.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&form));
   QCOMPARE(QApplication::focusWidget(), form.lst);
-  std::vector<const ControlSpec*> order;
-  for (const ControlSpec& c : Form1Description().controls)
+  std::vector<const ControlDescription*> order;
+  for (const ControlDescription& c : Form1Description().controls)
     if (TakesFocus(c.kind)) order.push_back(&c);
   std::sort(order.begin(), order.end(),
             [](auto* a, auto* b) { return a->tab_index < b->tab_index; });

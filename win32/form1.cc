@@ -20,12 +20,12 @@ constexpr char kClassName[] = "TabulonMigrationForm1";
 constexpr int kFirstControlId = 100;
 constexpr int kNoId = -1;
 
-int IdOf(const ControlSpec& c) {
+int IdOf(const ControlDescription& c) {
   return c.tab_index < 0 ? kNoId : kFirstControlId + c.tab_index;
 }
 
 // A line is an etched line two pixels high, centred on its edge.
-RECT PlaceOf(const ControlSpec& c, const TwipScale& tw) {
+RECT PlaceOf(const ControlDescription& c, const TwipScale& tw) {
   const TwipRect& r = c.twips;
   if (c.kind == ControlKind::kLine) {
     return {tw.X(r.left), tw.Y(r.top) - 1, tw.X(r.left + r.width),
@@ -97,12 +97,12 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs)
   dpi_ = TwipScale::OfScreen().dpi_y;
 
   // The window is sized around its content area.
-  const Form1Spec& spec = Form1Description();
+  const WindowDescription& form = Form1Description();
   const TwipScale tw = TwipScale::OfScreen();
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  RECT frame = {0, 0, tw.X(spec.width), tw.Y(spec.height)};
+  RECT frame = {0, 0, tw.X(form.width), tw.Y(form.height)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  CreateWindowExA(0, kClassName, spec.caption.c_str(), kStyle, CW_USEDEFAULT,
+  CreateWindowExA(0, kClassName, form.caption.c_str(), kStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left,
                   frame.bottom - frame.top, nullptr, nullptr,
                   GetModuleHandleA(nullptr), this);
@@ -128,7 +128,7 @@ Form1::~Form1() {
 // by the label made just before it.
 void Form1::CreateControls() {
   const TwipScale tw = TwipScale::OfScreen();
-  for (const ControlSpec& c : Form1Description().controls) {
+  for (const ControlDescription& c : Form1Description().controls) {
     const RECT px = PlaceOf(c, tw);
     const int id = IdOf(c);
     const char* text = c.text.c_str();

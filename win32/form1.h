@@ -10,7 +10,7 @@
 
 #include "engine/commands.h"
 #include "engine/filesystem.h"
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 #include "engine/tables.h"
 #include "win32/filelist.h"
 #include "win32/folderlist.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 #include "win32/testkit/scripteddialogs.h"
 #include "win32/testkit/windowtest.h"
 #include "win32/twips.h"
@@ -59,17 +59,17 @@ TEST_F(Form1Test, StartsEmptyAndListsTheCurrentDirectory) {
 TEST_F(Form1Test, MakesTheControlsOfTheDescription) {
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
-  const Form1Spec& spec = Form1Description();
+  const WindowDescription& layout = Form1Description();
   const TwipScale tw = TwipScale::OfScreen();
   RECT client{};
   GetClientRect(form.hwnd(), &client);
-  EXPECT_EQ(tw.X(spec.width), client.right);
-  EXPECT_EQ(tw.Y(spec.height), client.bottom);
-  EXPECT_EQ(spec.caption, TextOf(form.hwnd()));
+  EXPECT_EQ(tw.X(layout.width), client.right);
+  EXPECT_EQ(tw.Y(layout.height), client.bottom);
+  EXPECT_EQ(layout.caption, TextOf(form.hwnd()));
   const std::vector<HWND> made = ChildrenOf(form.hwnd());
-  ASSERT_EQ(spec.controls.size(), made.size());
+  ASSERT_EQ(layout.controls.size(), made.size());
   for (size_t i = 0; i < made.size(); ++i) {
-    const ControlSpec& c = spec.controls[i];
+    const ControlDescription& c = layout.controls[i];
     const TwipRect& r = c.twips;
     const RECT want = tw.Rect(r.left, r.top, r.width, r.height);
     const RECT got = PlaceOf(made[i]);
@@ -86,7 +86,7 @@ TEST_F(Form1Test, MakesTheControlsOfTheDescription) {
         << c.name << " at " << got.left << "," << got.top;
     if (c.kind == ControlKind::kLabel || c.kind == ControlKind::kButton) {
       // Form_Load gives Label1 its text.
-      EXPECT_EQ(c.name == "Label1" ? spec.description : c.text,
+      EXPECT_EQ(c.name == "Label1" ? layout.description : c.text,
                 TextOf(made[i]));
     }
     const LOGFONTA font = FontOf(made[i]);

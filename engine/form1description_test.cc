@@ -1,4 +1,4 @@
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 
 #include <gtest/gtest.h>
 
@@ -8,17 +8,17 @@
 
 namespace {
 
-const ControlSpec& Find(const std::string& name) {
+const ControlDescription& Find(const std::string& name) {
   const auto& controls = Form1Description().controls;
   const auto it =
       std::find_if(controls.begin(), controls.end(),
-                   [&](const ControlSpec& c) { return c.name == name; });
+                   [&](const ControlDescription& c) { return c.name == name; });
   EXPECT_NE(controls.end(), it) << name;
   return *it;
 }
 
 TEST(Form1Description, HoldsTheWindowsLayout) {
-  const Form1Spec& form = Form1Description();
+  const WindowDescription& form = Form1Description();
   EXPECT_EQ("Quorvane Tabulon 8 to 8c Migration Utility", form.caption);
   EXPECT_EQ("This utility converts VB projects that use Tabulon8 to Tabulon8c",
             form.description);
@@ -55,7 +55,7 @@ TEST(Form1Description, HoldsTheWindowsLayout) {
   };
   ASSERT_EQ(std::size(want), form.controls.size());
   for (const auto& w : want) {
-    const ControlSpec& c = Find(w.name);
+    const ControlDescription& c = Find(w.name);
     EXPECT_EQ(w.kind, c.kind) << w.name;
     EXPECT_EQ(w.text, c.text) << w.name;
     EXPECT_EQ(w.left, c.twips.left) << w.name;
@@ -63,7 +63,7 @@ TEST(Form1Description, HoldsTheWindowsLayout) {
     EXPECT_EQ(w.width, c.twips.width) << w.name;
     EXPECT_EQ(w.height, c.twips.height) << w.name;
     EXPECT_EQ(w.tab_index, c.tab_index) << w.name;
-    const FontSpec& font = w.bold ? c.font : form.font;
+    const FontDescription& font = w.bold ? c.font : form.font;
     EXPECT_EQ("MS Sans Serif", font.face) << w.name;
     EXPECT_EQ(8.25, font.points) << w.name;
     EXPECT_EQ(w.bold, font.bold) << w.name;
@@ -104,7 +104,7 @@ TEST(Form1Description, OrderGivesTabOrderAndNamesTheLists) {
 // The batch area, from the separator down, lies below the content area that
 // is in view when the window opens; everything above it inside.
 TEST(Form1Description, BatchAreaLiesBelowTheContentArea) {
-  const Form1Spec& form = Form1Description();
+  const WindowDescription& form = Form1Description();
   for (const char* name :
        {"Line1", "Label4", "cmdButton2", "Label3", "Dir1", "File1"}) {
     EXPECT_GE(Find(name).twips.top, form.height) << name;

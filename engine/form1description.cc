@@ -1,4 +1,4 @@
-#include "engine/form1spec.h"
+#include "engine/form1description.h"
 
 namespace {
 
@@ -90,9 +90,9 @@ constexpr Row kRows[] = {
      "Choose a project file (.vbp) and convert it"},
 };
 
-Form1Spec Make() {
-  const FontSpec classic{"MS Sans Serif", 8.25, false};
-  Form1Spec f;
+WindowDescription Make() {
+  const FontDescription classic{"MS Sans Serif", 8.25, false};
+  WindowDescription f;
   f.caption = "Quorvane Tabulon 8 to 8c Migration Utility";
   f.description =
       "This utility converts VB projects that use Tabulon8 to Tabulon8c";
@@ -100,7 +100,7 @@ Form1Spec Make() {
   f.width = 6405;
   f.height = 4170;
   for (const Row& r : kRows) {
-    ControlSpec c;
+    ControlDescription c;
     c.name = r.name;
     c.kind = r.kind;
     c.text = r.text;
@@ -116,16 +116,17 @@ Form1Spec Make() {
 
 }  // namespace
 
-const Form1Spec& Form1Description() {
-  static const Form1Spec spec = Make();
-  return spec;
+const WindowDescription& Form1Description() {
+  static const WindowDescription form = Make();
+  return form;
 }
 
 bool TakesFocus(ControlKind kind) {
   return kind != ControlKind::kLabel && kind != ControlKind::kLine;
 }
 
-bool NamesList(const ControlSpec& label, const ControlSpec& next) {
+bool NamesList(const ControlDescription& label,
+               const ControlDescription& next) {
   return label.kind == ControlKind::kLabel && TakesFocus(next.kind) &&
          next.kind != ControlKind::kButton;
 }

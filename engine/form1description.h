@@ -1,5 +1,5 @@
-#ifndef ENGINE_FORM1SPEC_H_
-#define ENGINE_FORM1SPEC_H_
+#ifndef ENGINE_FORM1DESCRIPTION_H_
+#define ENGINE_FORM1DESCRIPTION_H_
 
 #include <string>
 #include <vector>
@@ -23,7 +23,7 @@ enum class ControlKind {
 };
 
 // Empty face: the window's own font.
-struct FontSpec {
+struct FontDescription {
   std::string face;
   double points = 0;
   bool bold = false;
@@ -40,50 +40,50 @@ struct TwipRect {
   int height = 0;
 };
 
-struct ControlSpec {
+struct ControlDescription {
   std::string name;  // the member that holds the control
   ControlKind kind = ControlKind::kLabel;
   std::string text;  // a label's or a button's; empty for the others
   TwipRect twips;
   int tab_index = -1;  // none: a line
-  FontSpec font;
+  FontDescription font;
   // Empty: what the platform makes of the control (a label's text).
   std::string accessible_name;
   std::string accessible_description;
 };
 
-struct MenuItemSpec {
+struct MenuItemDescription {
   std::string text;
   int command = 0;
 };
 
-struct MenuSpec {
+struct MenuDescription {
   std::string title;
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuItemDescription> items;
 };
 
-struct Form1Spec {
+struct WindowDescription {
   std::string caption;
   // Form_Load puts it in Label1; it is also the window's accessible
   // description.
   std::string description;
-  FontSpec font;  // the window's, and every control's with the default
-  int width = 0;  // of the content area, in twips
+  FontDescription font;  // the window's, and every control's with the default
+  int width = 0;         // of the content area, in twips
   int height = 0;
   // In the order the controls are made. Made so, those that take the focus
   // follow one another in tab index order, and a list comes right after the
   // label that names it: Win32 moves the focus in the order controls were
   // made, and its screen readers name a list by the label made before it.
-  std::vector<ControlSpec> controls;
-  std::vector<MenuSpec> menus;
+  std::vector<ControlDescription> controls;
+  std::vector<MenuDescription> menus;
 };
 
-const Form1Spec& Form1Description();
+const WindowDescription& Form1Description();
 
 // True for the kinds that take the focus: the buttons and the lists.
 bool TakesFocus(ControlKind kind);
 
 // A list that comes right after a label is named by it.
-bool NamesList(const ControlSpec& label, const ControlSpec& next);
+bool NamesList(const ControlDescription& label, const ControlDescription& next);
 
-#endif  // ENGINE_FORM1SPEC_H_
+#endif  // ENGINE_FORM1DESCRIPTION_H_
