@@ -61,15 +61,6 @@ void Plan(PlannedFile& file, ListedNames& listed, Conversion& c,
       plan.convert ? FileAction::kRewrite : FileAction::kAlreadyConverted;
 }
 
-// The plan of one file as read now, without the lines a confirmation shows.
-PlannedFile PlanAgain(const std::string& fn, const std::string& pth,
-                      const Conversion& c) {
-  Conversion quiet = c;
-  quiet.samples = false;
-  ListedNames listed(c.fs, pth);
-  return PlanListedFile(fn, listed, quiet, nullptr);
-}
-
 // Whether now is the status of the file the plan read: as long, last
 // changed at the same time, and the same file where both ids are known.
 bool Unchanged(const FileSystem::Status& now, const FileSystem::Status& read) {
@@ -166,20 +157,26 @@ FileReport ConvertListedFile(PlannedFile& file, const std::string& pth,
     // what the check found could convert a file twice, or make converted
     // text its backup. A file that keeps changing is left to the user.
     if (turn > 0) ThrowFileError("convert", file.path, ChangedFileError());
-    file = PlanAgain(file.listed, pth, c);
-    ReplaceableCheck check(c.fs);
-    CheckListedFile(file, c, check, false);
+    file = PlanInTurn(file.listed, pth, c, nullptr);
   }
+}
+
+PlannedFile PlanInTurn(const std::string& fn, const std::string& pth,
+                       Conversion& c, std::set<std::string>* reached) {
+  Conversion quiet = c;
+  quiet.samples = false;
+  ListedNames listed(c.fs, pth);
+  PlannedFile file = PlanListedFile(fn, listed, quiet, reached);
+  ReplaceableCheck check(c.fs);
+  CheckListedFile(file, c, check, false);
+  return file;
 }
 
 FormOutcome ConvertForm(const std::string& pth, const std::string& fn,
                         const Tables& tables, FileSystem& fs) {
   WrittenFiles written;
   Conversion c{tables, fs, written};
-  ListedNames listed(fs, pth);
-  PlannedFile file = PlanListedFile(fn, listed, c, nullptr);
-  ReplaceableCheck check(fs);
-  CheckListedFile(file, c, check, false);
+  PlannedFile file = PlanInTurn(fn, pth, c, nullptr);
   const FileReport done = ConvertListedFile(file, pth, c);
   return done.action == FileAction::kRewrite ? FormOutcome::kConverted
                                              : FormOutcome::kAlreadyConverted;

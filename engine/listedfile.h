@@ -83,6 +83,12 @@ PlannedFile PlanListedFile(const std::string& fn, ListedNames& listed,
 void CheckListedFile(PlannedFile& file, Conversion& c, ReplaceableCheck& check,
                      bool again);
 
+// Plans and checks the file a project in folder pth lists as fn in its
+// turn, with nothing asked between them and without the lines a
+// confirmation shows; reached as for PlanListedFile.
+PlannedFile PlanInTurn(const std::string& fn, const std::string& pth,
+                       Conversion& c, std::set<std::string>* reached);
+
 // Converts a planned and checked file, reading it once more, and returns
 // what was done, with what the report learnt. The new file takes the
 // listed name only while the file is still the one the plan read, and what

@@ -1,6 +1,7 @@
 #include "engine/projectconvert.h"
 
 #include <filesystem>
+#include <initializer_list>
 #include <set>
 #include <utility>
 
@@ -42,29 +43,40 @@ bool IsConvertible(std::string_view text, const Tables& tables) {
   return false;
 }
 
+// A box's text: its paragraphs, each set off from the next by a blank line.
+std::string Paragraphs(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (const std::string_view part : parts) {
+    if (!text.empty()) text.append(kCrLf).append(kCrLf);
+    text.append(part);
+  }
+  return text;
+}
+
 std::string NothingText(const std::string& name) {
-  return "Couldn't find any convertible controls in '" + name + "'." +
-         std::string(kCrLf) + std::string(kCrLf) + "Conversion cancelled.";
+  return Paragraphs(
+      {"Couldn't find any convertible controls in '" + name + "'.",
+       "Conversion cancelled."});
 }
 
 std::string ReadyText(const std::string& name) {
-  return "Ready to convert '" + name + "' from Version 8 to 8c." +
-         std::string(kCrLf) + std::string(kCrLf) +
-         "The original files will be backed up in files with an additional "
-         "'.bak' extension." +
-         std::string(kCrLf) + std::string(kCrLf) +
-         "Press OK to proceed or Cancel if you changed your mind.";
+  return Paragraphs(
+      {"Ready to convert '" + name + "' from Version 8 to 8c.",
+       "The original files will be backed up in files with an additional "
+       "'.bak' extension.",
+       "Press OK to proceed or Cancel if you changed your mind."});
 }
 
+// The completion box's text ends with an empty paragraph.
 std::string ConvertedText(const std::string& name) {
-  return "Project '" + name + "' has been converted from Version 8 to 8c." +
-         std::string(kCrLf) + std::string(kCrLf) +
-         "Copies of the original files were saved with a 'bak' extension in "
-         "case you want to restore the original project." +
-         std::string(kCrLf) + std::string(kCrLf) +
-         "You should now open the new project in VB and compile it to make "
-         "sure there are no syntax errors." +
-         std::string(kCrLf) + std::string(kCrLf);
+  return Paragraphs({
+      "Project '" + name + "' has been converted from Version 8 to 8c.",
+      "Copies of the original files were saved with a 'bak' extension in case "
+      "you want to restore the original project.",
+      "You should now open the new project in VB and compile it to make sure "
+      "there are no syntax errors.",
+      "",
+  });
 }
 
 // Keeps the window disabled while a project is read and written, and
@@ -192,12 +204,7 @@ FileReport ConvertItem(ProjectPlan& plan, size_t k, const std::string& fn,
     progress.handled.insert(file.reached);
     return ConvertListedFile(file, plan.folder, c);
   }
-  ListedNames listed(c.fs, plan.folder);
-  Conversion quiet = c;
-  quiet.samples = false;
-  PlannedFile file = PlanListedFile(fn, listed, quiet, &progress.handled);
-  ReplaceableCheck check(c.fs);
-  CheckListedFile(file, c, check, false);
+  PlannedFile file = PlanInTurn(fn, plan.folder, c, &progress.handled);
   return ConvertListedFile(file, plan.folder, c);
 }
 
