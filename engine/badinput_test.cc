@@ -218,14 +218,17 @@ TEST_F(BadInput, AFileListedTwiceIsConvertedOnce) {
   dir.Write("P/f.frm", kGrid);
   WriteProject(
       "Form=login.frm\r\nForm=f.frm\r\nForm=LOGIN.FRM\r\n"
-      "Form=.\\sub\\..\\f.frm\r\n");
+      "Form=.\\sub\\..\\f.frm\r\nForm=Here\\f.frm\r\n");
   dir.Write("P/sub/x", "");
+  // A folder link: the name's folder is resolved, links followed.
+  std::filesystem::create_directory_symlink(".", dir / "P/Here");
   EXPECT_EQ(0, Convert());
   EXPECT_EQ("Begin VB.Form f\r\nEnd\r\nx = 1\r\n", dir.Read("P/login.frm"));
   EXPECT_EQ(login, dir.Read("P/login.frm.bak"));
   EXPECT_EQ(kGrid, dir.Read("P/f.frm.bak"));
   EXPECT_EQ("LOGIN.FRM... already converted", host.progress.at(3));
   EXPECT_EQ(".\\sub\\..\\f.frm... already converted", host.progress.at(4));
+  EXPECT_EQ("Here\\f.frm... already converted", host.progress.at(5));
 }
 
 TEST_F(BadInput, AProjectListingItself) {

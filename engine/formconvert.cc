@@ -36,16 +36,24 @@ std::vector<std::string_view> OutsideTexts(const Tables& tables) {
 FormLines::FormLines(const Tables& tables, LineWatch* watch)
     : tables_(tables), watch_(watch), sieve_(OutsideTexts(tables)) {}
 
-void FormLines::Convert(std::string& s, TargetWriter& out) {
-  if (watch_ != nullptr) watch_->Read(s);
+void FormLines::Convert(std::string_view line, TargetWriter& out) {
+  if (watch_ != nullptr) watch_->Read(line);
   if (depth_ == 0) {
-    ConvertOutside(s, out);
+    ConvertOutside(line, out);
   } else {
-    ConvertInside(s, out);
+    ConvertInside(line, out);
   }
 }
 
-void FormLines::OpenBlock(std::string& s, TargetWriter& out) {
+// Most lines go out as they came in: a line is copied only where a table
+// may change it.
+std::string& FormLines::Editable(std::string_view line) {
+  if (line.data() != s_.data()) s_.assign(line);
+  return s_;
+}
+
+void FormLines::OpenBlock(std::string_view line, TargetWriter& out) {
+  std::string& s = Editable(line);
   const bool changed = ApplyTable(s, tables_.ClassTable);
   depth_ = 1;
   Write(s, out, changed, false);
@@ -53,35 +61,49 @@ void FormLines::OpenBlock(std::string& s, TargetWriter& out) {
 
 // A line the sieve lets pass holds none of the tables' texts: no row would
 // change it.
-void FormLines::ConvertOutside(std::string& s, TargetWriter& out) {
-  const bool searched = sieve_.MayHold(s);
-  if (searched && ApplyTable(s, tables_.FormTable)) {
+void FormLines::ConvertOutside(std::string_view line, TargetWriter& out) {
+  if (!sieve_.MayHold(line)) {
+    if (OpensBlock(line)) {
+      OpenBlock(line, out);
+    } else {
+      Write(line, out, false, true);
+    }
+    return;
+  }
+  std::string& s = Editable(line);
+  if (ApplyTable(s, tables_.FormTable)) {
     Write(s, out, true, true);
   } else if (OpensBlock(s)) {
     OpenBlock(s, out);
   } else {
-    const bool changed = searched && ConvertCode(s, tables_);
+    const bool changed = ConvertCode(s, tables_);
     Write(s, out, changed, true);
   }
 }
 
-// A table may change s, so what it starts with is judged again after each.
-void FormLines::ConvertInside(std::string& s, TargetWriter& out) {
+// A table may change the line, so what it starts with is judged again
+// after each.
+void FormLines::ConvertInside(std::string_view line, TargetWriter& out) {
   bool changed = false;
-  if (StartsWithIgnoreCase(TrimSpaces(s), kSectionOpen)) {
+  std::string_view trimmed = TrimSpaces(line);
+  if (StartsWithIgnoreCase(trimmed, kSectionOpen)) {
+    std::string& s = Editable(line);
     changed = ApplyTable(s, tables_.PropTable);
+    line = s;
+    trimmed = TrimSpaces(line);
   }
-  const std::string_view trimmed = TrimSpaces(s);
   if (StartsWithIgnoreCase(trimmed, kBlockOpen)) {
+    std::string& s = Editable(line);
     if (ApplyTable(s, tables_.ClassTable)) changed = true;
+    line = s;
     ++depth_;
   } else if (EqualsIgnoreCase(trimmed, kBlockClose)) {
     --depth_;
   }
-  Write(s, out, changed, false);
+  Write(line, out, changed, false);
 }
 
-void FormLines::Write(const std::string& s, TargetWriter& out, bool changed,
+void FormLines::Write(std::string_view s, TargetWriter& out, bool changed,
                       bool may_name) {
   out.WriteLine(s);
   if (watch_ != nullptr) watch_->Wrote(s, changed, may_name);
@@ -90,22 +112,16 @@ void FormLines::Write(const std::string& s, TargetWriter& out, bool changed,
 void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
                       LineWatch* watch) {
   FormLines lines(tables, watch);
-  std::string spill, s;
-  while (!in.AtEnd()) {
-    s.assign(in.NextLine(spill));
-    lines.Convert(s, out);
-  }
+  std::string spill;
+  while (!in.AtEnd()) lines.Convert(in.NextLine(spill), out);
 }
 
-void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
+void ConvertControl(std::string_view s, SourceReader& in, TargetWriter& out,
                     const Tables& tables, LineWatch* watch) {
   FormLines lines(tables, watch);
   lines.OpenBlock(s, out);
   std::string spill;
-  while (lines.InBlock() && !in.AtEnd()) {
-    s.assign(in.NextLine(spill));
-    lines.Convert(s, out);
-  }
+  while (lines.InBlock() && !in.AtEnd()) lines.Convert(in.NextLine(spill), out);
 }
 
 bool ConvertCode(std::string& s, const Tables& tables) {

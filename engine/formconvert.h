@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "engine/lines.h"
 #include "engine/linesieve.h"
@@ -21,22 +22,25 @@ class FormLines {
   // A watch, when given, learns of every line read and written.
   FormLines(const Tables& tables, LineWatch* watch);
 
-  // Converts s, the next line of the file, and writes it to out.
-  void Convert(std::string& s, TargetWriter& out);
-  // s opens a block outside every other: only ClassTable applies.
-  void OpenBlock(std::string& s, TargetWriter& out);
+  // Converts line, the next line of the file, and writes it to out.
+  void Convert(std::string_view line, TargetWriter& out);
+  // line opens a block outside every other: only ClassTable applies.
+  void OpenBlock(std::string_view line, TargetWriter& out);
   bool InBlock() const { return depth_ > 0; }
 
  private:
-  void ConvertOutside(std::string& s, TargetWriter& out);
-  void ConvertInside(std::string& s, TargetWriter& out);
-  void Write(const std::string& s, TargetWriter& out, bool changed,
+  void ConvertOutside(std::string_view line, TargetWriter& out);
+  void ConvertInside(std::string_view line, TargetWriter& out);
+  // A copy of line in s_, for a table to change.
+  std::string& Editable(std::string_view line);
+  void Write(std::string_view s, TargetWriter& out, bool changed,
              bool may_name);
 
   const Tables& tables_;
   LineWatch* watch_;
   LineSieve sieve_;  // the texts of the tables that apply outside the blocks
   size_t depth_ = 0;
+  std::string s_;
 };
 
 // Converts every line of a form or user-control text from in to out.
@@ -47,7 +51,7 @@ void ConvertFormLines(SourceReader& in, TargetWriter& out, const Tables& tables,
 // "Begin ". Writes it and consumes and writes the rest of its block, nested
 // blocks included, up to and including the "End" that closes it, or to the
 // end of the input.
-void ConvertControl(std::string& s, SourceReader& in, TargetWriter& out,
+void ConvertControl(std::string_view s, SourceReader& in, TargetWriter& out,
                     const Tables& tables, LineWatch* watch = nullptr);
 
 // A line outside the control blocks: every ClassTable row, and for a row of

@@ -46,7 +46,7 @@ void Plan(PlannedFile& file, ListedNames& listed, Conversion& c,
   file.path = found.path;
   file.read = CheckListed(found.path, found.status);
   file.names = NamesOf(c.fs, found.path, found.link);
-  file.reached = ReachedPath(c.fs, file.names);
+  file.reached = listed.Reached(found);
   const bool again =
       reached != nullptr && !reached->insert(file.reached).second;
   if (again || c.written.Has(file.read)) {

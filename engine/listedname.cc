@@ -26,6 +26,16 @@ ListedPath Found(FileSystem& fs, std::string path,
   return found;
 }
 
+// path with every link followed; a failure names the file it was for.
+std::string Resolved(FileSystem& fs, const std::string& path,
+                     const std::string& file) {
+  std::string resolved;
+  if (std::error_code err = fs.ResolveLinks(path, &resolved)) {
+    ThrowFileError("open", file, err);
+  }
+  return resolved;
+}
+
 }  // namespace
 
 ListedNames::ListedNames(FileSystem& fs, std::string pth)
@@ -34,6 +44,23 @@ ListedNames::ListedNames(FileSystem& fs, std::string pth)
 std::string ResolveListedName(const std::string& pth, const std::string& fn,
                               FileSystem& fs) {
   return ListedNames(fs, pth).Resolve(fn).path;
+}
+
+std::string ListedNames::Reached(const ListedPath& found) {
+#ifndef _WIN32
+  PathParts parts = SplitPath(found.path);
+  if (!found.link && parts.name != "." && parts.name != "..") {
+    auto known = reached_folders_.find(parts.folder);
+    if (known == reached_folders_.end()) {
+      const std::string folder = parts.folder.empty() ? "." : parts.folder;
+      known = reached_folders_
+                  .emplace(parts.folder, Resolved(fs_, folder, found.path))
+                  .first;
+    }
+    return JoinPath(known->second, parts.name);
+  }
+#endif
+  return Resolved(fs_, found.path, found.path);
 }
 
 #ifdef _WIN32

@@ -35,6 +35,13 @@ class ListedNames {
 
   ListedPath Resolve(const std::string& fn);
 
+  // The path found reaches once every link is followed, which two names of
+  // one file share. On POSIX a file that is no link is its folder's path
+  // with links followed, resolved once for every file of that folder, and
+  // its own name, which Resolve spells as on disk; on Windows names
+  // differ in letter case, and every path is resolved whole.
+  std::string Reached(const ListedPath& found);
+
  private:
   std::string Step(const std::string& path, const std::string& part,
                    const std::string& wanted);
@@ -45,6 +52,7 @@ class ListedNames {
   std::string pth_;
   std::map<std::pair<std::string, std::string>, std::string> folders_;
   std::map<std::string, std::vector<std::string>> listings_;
+  std::map<std::string, std::string> reached_folders_;
 };
 
 // One name resolved on its own.

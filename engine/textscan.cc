@@ -13,6 +13,7 @@ TextScan::TextScan(std::vector<std::string> needles, size_t decisive)
       decisive_(decisive) {
   for (const std::string& needle : needles_) {
     longest_ = std::max(longest_, needle.size());
+    rare_.push_back(RareByteOf(needle));
   }
 }
 
@@ -42,7 +43,7 @@ void TextScan::Feed(std::string_view chunk) {
 // most chunks hold far less often than its first letter.
 bool TextScan::Search(std::string_view bytes) {
   for (size_t i = 0; i < needles_.size(); ++i) {
-    if (found_[i] || !Holds(bytes, needles_[i])) continue;
+    if (found_[i] || !Holds(bytes, i)) continue;
     found_[i] = true;
     if (i < decisive_) {
       settled_ = true;
@@ -53,8 +54,9 @@ bool TextScan::Search(std::string_view bytes) {
   return false;
 }
 
-bool TextScan::Holds(std::string_view bytes, std::string_view needle) {
-  const size_t k = RareByteOf(needle);
+bool TextScan::Holds(std::string_view bytes, size_t i) const {
+  const std::string_view needle = needles_[i];
+  const size_t k = rare_[i];
   if (k == std::string_view::npos) {
     return FindIgnoreCase(bytes, needle) != std::string_view::npos;
   }

@@ -31,9 +31,10 @@ class TextScan {
  private:
   // Looks for the needles not yet found in bytes; true once settled.
   bool Search(std::string_view bytes);
-  static bool Holds(std::string_view bytes, std::string_view needle);
+  bool Holds(std::string_view bytes, size_t i) const;
 
   std::vector<std::string> needles_;
+  std::vector<size_t> rare_;  // each needle's RareByteOf
   std::vector<bool> found_;
   size_t decisive_;
   bool settled_ = false;
