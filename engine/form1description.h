@@ -83,7 +83,7 @@ struct WindowDescription {
   // label that names it: Win32 moves the focus in the order controls were
   // made, and its screen readers name a list by the label made before it.
   std::vector<ControlDescription> controls;
-  FileDialogDescription dlg;  // shows no control
+  FileDialogDescription dlg;  // not a control on the window
   std::vector<MenuDescription> menus;
 };
 
