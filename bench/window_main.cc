@@ -3,6 +3,8 @@
 // list, the repaint and the event processing after every file are the
 // window's own. Run it with QT_QPA_PLATFORM=offscreen to need no display.
 #include <QApplication>
+#include <QEvent>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -33,6 +35,16 @@ class CountingDialogs : public Dialogs {
   QStringList texts;
 };
 
+// Counts the paints of the progress list, to tell how often a batch paints.
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  long paints = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +59,8 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   form.Dir1->SetPath(argv[1]);
   QApplication::processEvents();
+  PaintCounter counter;
+  form.lst->viewport()->installEventFilter(&counter);
   form.cmdButton2->click();
 
   const QRegularExpression done(QStringLiteral("^Done converting (\\d+) "));
@@ -63,7 +77,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const qsizetype messages = dlg.texts.size() - 1;
-  std::printf("projects=%s messages=%lld\n", qPrintable(match.captured(1)),
-              static_cast<long long>(messages));
+  std::printf("projects=%s messages=%lld paints=%ld\n",
+              qPrintable(match.captured(1)), static_cast<long long>(messages),
+              counter.paints);
   return messages == 0 ? 0 : 1;
 }

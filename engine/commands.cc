@@ -10,13 +10,6 @@
 
 namespace {
 
-void ReportFailure(const std::filesystem::filesystem_error& e,
-                   CommandHost& host,
-                   const std::string& details = std::string()) {
-  host.SetWindowEnabled(true);
-  host.ShowFailure(FailureText(e), details);
-}
-
 // A conversion runs in its project's folder.
 void EnterFolderOf(const std::string& pth, FileSystem& fs) {
   const std::string folder = SplitPath(pth).folder;
@@ -103,48 +96,51 @@ std::string FailureText(const std::filesystem::filesystem_error& e) {
   return text;
 }
 
-void ConvertChosenProject(const std::string& pth, const Tables& tables,
-                          CommandHost& host, FileSystem& fs) {
-  if (pth.empty()) return;
+void ConvertChosenProject(CommandSession& session) {
+  const FileChoice chosen = session.window().OpenFile(Form1Description().dlg);
+  if (!chosen.error.empty()) {
+    session.Box(BoxKind::kFailure, chosen.error);
+    return;
+  }
+  if (chosen.path.empty()) return;  // cancelled
   try {
-    EnterFolderOf(pth, fs);
-    ConvertProject(pth, true, tables, host, fs);
+    EnterFolderOf(chosen.path, session.fs());
+    ConvertProject(chosen.path, true, session.tables(), session, session.fs());
   } catch (const std::filesystem::filesystem_error& e) {
-    ReportFailure(e, host);
+    session.ReportFailure(e);
   }
 }
 
-void ConvertBatchFolder(const FolderView& dir, FileListing& files,
-                        const Tables& tables, CommandHost& host,
-                        FileSystem& fs) {
+void ConvertBatchFolder(CommandSession& session) {
+  FileSystem& fs = session.fs();
   // Everything the batch wrote is on disk before its last box shows,
   // whichever it is: one flush for the batch, never one per file.
   WrittenFiles written;
   BatchReport reports;
   try {
-    const uint64_t counter = ConvertSubfolderProjects(dir, files, tables, host,
-                                                      fs, written, &reports);
+    const uint64_t counter = ConvertSubfolderProjects(
+        session.window().Folder(), session.window().Files(), session.tables(),
+        session, fs, written, &reports);
     FlushWritten(fs, written);
-    host.ShowDone(DoneText(counter), reports.Text("Projects:"));
+    session.Box(BoxKind::kDone, DoneText(counter), reports.Text("Projects:"));
   } catch (const std::filesystem::filesystem_error& e) {
     try {
       FlushWritten(fs, written);
     } catch (const std::filesystem::filesystem_error&) {
       // The first failure is the one to report.
     }
-    ReportFailure(e, host,
-                  reports.empty()
-                      ? std::string()
-                      : reports.Text("Converted before the error:"));
+    session.ReportFailure(e, reports.empty()
+                                 ? std::string()
+                                 : reports.Text("Converted before the error:"));
   }
 }
 
-void FollowFolder(const FolderView& dir, FileListing& files,
-                  CommandHost& host) {
+void FollowFolder(CommandSession& session) {
+  const FolderView& dir = session.window().Folder();
   try {
-    files.SetPath(dir.path);
+    session.window().Files().SetPath(dir.path);
   } catch (const std::filesystem::filesystem_error& e) {
-    if (!dir.error) ReportFailure(e, host);
+    if (!dir.error) session.ReportFailure(e);
   }
-  if (dir.error) ReportFailure(*dir.error, host);
+  if (dir.error) session.ReportFailure(*dir.error);
 }

@@ -8,27 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/commandsession.h"
 #include "engine/conversionhost.h"
 #include "engine/details.h"
 #include "engine/filesystem.h"
 #include "engine/projectconvert.h"
 #include "engine/tables.h"
 
-// What the window's two commands do, without a toolkit: each window holds
-// only its controls and the host operations, and calls these. The test
-// drivers and the benchmarks call the same code.
-
-// The boxes a command shows itself, beside those of the conversion.
-class CommandHost : public ConversionHost {
- public:
-  // The batch's last box: an information icon, OK, and the title "Done".
-  virtual void ShowDone(const std::string& text,
-                        const std::string& details) = 0;
-  // A failure: a critical icon, OK, and the application's title. The window
-  // is enabled again before it is called.
-  virtual void ShowFailure(const std::string& text,
-                           const std::string& details) = 0;
-};
+// What the window's commands do, without a toolkit: each window holds only
+// its controls and the operations of CommandWindow, and runs these in its
+// CommandSession. The test drivers and the benchmarks call the same code.
 
 // The folder list's content: a folder, the folders above it, and its
 // subfolders as they were listed when it was opened. The batch converts
@@ -97,20 +86,19 @@ std::string DoneText(uint64_t counter);
 // "Error N: text" and the path on a line of its own.
 std::string FailureText(const std::filesystem::filesystem_error& e);
 
-// The single-project command once its dialog has given pth (empty: the
-// dialog was cancelled): converts it, asking first, in its own folder, and
-// reports a failure.
-void ConvertChosenProject(const std::string& pth, const Tables& tables,
-                          CommandHost& host, FileSystem& fs);
+// The window's commands, each run by session.Run from its handler.
 
-// The batch command: ConvertSubfolderProjects, then the "Done" box, or the
-// failure that stopped it, each with the projects' reports as details.
-void ConvertBatchFolder(const FolderView& dir, FileListing& files,
-                        const Tables& tables, CommandHost& host,
-                        FileSystem& fs);
+// cmd_Click: the open-file dialog; the project chosen is converted in its
+// own folder, asking first. A failure is reported.
+void ConvertChosenProject(CommandSession& session);
 
-// What the file list does when the folder list has opened dir: it lists
-// dir's files. A failure is reported, the folder list's own first.
-void FollowFolder(const FolderView& dir, FileListing& files, CommandHost& host);
+// cmdButton2_Click: ConvertSubfolderProjects over what the folder list
+// shows, then the "Done" box, or the failure that stopped it, each with the
+// projects' reports as details.
+void ConvertBatchFolder(CommandSession& session);
+
+// Dir1_Change: the file list lists the folder the folder list opened. A
+// failure is reported, the folder list's own first.
+void FollowFolder(CommandSession& session);
 
 #endif  // ENGINE_COMMANDS_H_

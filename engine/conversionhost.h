@@ -4,18 +4,24 @@
 #include <cstddef>
 #include <string>
 
-// What ConvertProject needs from the window. Texts are file bytes, unchanged:
-// the progress list is also the work list, so an item must come back from
-// ProgressItem exactly as it went in.
-class ConversionHost {
+// The progress list. Texts are file bytes, unchanged: the list is also the
+// work list, so an item must come back from ProgressItem exactly as it went
+// in.
+class ProgressList {
  public:
-  virtual ~ConversionHost() = default;
+  virtual ~ProgressList() = default;
   virtual void ClearProgress() = 0;
   virtual void AddProgress(const std::string& text) = 0;  // appends one item
   virtual size_t ProgressCount() = 0;
   virtual std::string ProgressItem(size_t i) = 0;  // i counts from 0
   virtual void SetProgressItem(size_t i, const std::string& text) = 0;
   virtual void SelectProgress(size_t i) = 0;  // highlights and scrolls to it
+};
+
+// What ConvertProject needs from the window: the progress list, the boxes
+// and the window's state.
+class ConversionHost : public ProgressList {
+ public:
   // Modal box with an information icon and OK. A box with details has an
   // area, closed at first, that shows them; an empty details text has none.
   virtual void ShowInfo(const std::string& text,

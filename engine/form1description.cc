@@ -111,6 +111,7 @@ WindowDescription Make() {
     c.accessible_description = r.accessible_description;
     f.controls.push_back(c);
   }
+  f.dlg = {"Visual Basic Projecs (*.vbp)", "*.vbp", "vbp"};
   return f;
 }
 

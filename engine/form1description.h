@@ -52,6 +52,14 @@ struct ControlDescription {
   std::string accessible_description;
 };
 
+// The open-file dialog: its one filter entry, and the extension it adds to
+// a name typed without one.
+struct FileDialogDescription {
+  std::string filter;   // what the entry says
+  std::string pattern;  // which names it shows
+  std::string default_extension;
+};
+
 struct MenuItemDescription {
   std::string text;
   int command = 0;
@@ -75,6 +83,7 @@ struct WindowDescription {
   // label that names it: Win32 moves the focus in the order controls were
   // made, and its screen readers name a list by the label made before it.
   std::vector<ControlDescription> controls;
+  FileDialogDescription dlg;  // not a control on the window
   std::vector<MenuDescription> menus;
 };
 

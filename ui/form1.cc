@@ -85,7 +85,8 @@ QSizeF TextRoomOf(const QPushButton& button) {
 
 }  // namespace
 
-Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
+Form1::Form1(Dialogs& dialogs, FileSystem& fs)
+    : dlg(dialogs), fs_(fs), session_(*this, tables_, fs) {
   const WindowDescription& form = Form1Description();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Text(form.caption));
@@ -126,7 +127,7 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs) : dlg(dialogs), fs_(fs) {
   try {
     Dir1->SetPath(".");
   } catch (const std::filesystem::filesystem_error& e) {
-    ShowFailure(FailureText(e), std::string());  // the current directory went
+    session_.ReportFailure(e);  // the current directory went
   }
   lst->setFocus();
 }
@@ -178,10 +179,14 @@ void Form1::Form_Load() {
   Label1->setText(Text(Form1Description().description));
 }
 
-void Form1::Dir1_Change() { FollowFolder(Dir1->View(), *File1, *this); }
+void Form1::cmd_Click() { session_.Run(ConvertChosenProject); }
+
+void Form1::cmdButton2_Click() { session_.Run(ConvertBatchFolder); }
+
+void Form1::Dir1_Change() { session_.Run(FollowFolder); }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (isEnabled())
+  if (session_.MayClose())
     event->accept();
   else
     event->ignore();

@@ -1,12 +1,12 @@
 #ifndef UI_FORM1_H_
 #define UI_FORM1_H_
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <cstddef>
 #include <string>
 
 #include "engine/commands.h"
+#include "engine/commandsession.h"
 #include "engine/filesystem.h"
 #include "engine/form1description.h"
 #include "engine/tables.h"
@@ -24,8 +24,9 @@ class ProgressModel;
 // The utility's only window. The upper part converts one chosen project; the
 // batch area below the separator, out of view until the window is enlarged,
 // converts every project one folder level below the folder chosen in Dir1.
-// The window is also the host of every command and conversion it starts.
-class Form1 : public QWidget, public CommandHost {
+// Its commands run in a CommandSession, which drives the window through the
+// operations below.
+class Form1 : public QWidget, public CommandWindow {
   Q_OBJECT
 
  public:
@@ -42,15 +43,13 @@ class Form1 : public QWidget, public CommandHost {
   std::string ProgressItem(size_t i) override;
   void SetProgressItem(size_t i, const std::string& text) override;
   void SelectProgress(size_t i) override;
-  void ShowInfo(const std::string& text, const std::string& details) override;
-  bool AskOkCancel(const std::string& text,
-                   const std::string& details) override;
+  bool ShowBox(const BoxDescription& box) override;
+  FileChoice OpenFile(const FileDialogDescription& dialog) override;
+  const FolderView& Folder() override;
+  FileListing& Files() override;
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
-  void ShowDone(const std::string& text, const std::string& details) override;
-  void ShowFailure(const std::string& text,
-                   const std::string& details) override;
 
   Dialogs& dlg;
   QLabel* Label1;
@@ -71,26 +70,18 @@ class Form1 : public QWidget, public CommandHost {
   void Dir1_Change();
 
  protected:
-  // While a conversion runs the window is disabled and refuses to close.
+  // While a command runs the window refuses to close.
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();
   void Form_Load();
-  // Shows the progress items, the selection and the enabled window that
-  // were put off, if any.
-  void CatchUp();
 
   FileSystem& fs_;
   Tables tables_;
+  CommandSession session_;
   QWidget* content_;
-  ProgressModel* progress_;     // lst's items
-  QElapsedTimer since_paint_;   // since the progress was last painted
-  QElapsedTimer since_pump_;    // since waiting events were last handled
-  QElapsedTimer since_select_;  // since the progress list's selection moved
-  int selection_due_ = -1;      // the row to select next, -1 for none
-  bool batch_running_ = false;
-  bool enable_due_ = false;  // enabled in name, not yet in fact
+  ProgressModel* progress_;  // lst's items
 };
 
 #endif  // UI_FORM1_H_

@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,9 +35,9 @@ class Form1Test : public QObject {
   void OpensWithBatchAreaOutOfView();
   void TabVisitsControlsInTabIndexOrder();
   void ProgressListKeepsOrderAndBytes();
-  void SelectionCatchesUpBeforeTheListIsSeen();
+  void SelectingAnItemScrollsItIntoView();
   void RepaintPaintsTheProgressAtOnce();
-  void ClosesWhenIdleButNotWhileDisabled();
+  void BoxesShowWhatTheyAreGiven();
   void OpenFileDialogOffersProjectsInAnyCase();
 
  private:
@@ -176,50 +175,16 @@ void Form1Test::ProgressListKeepsOrderAndBytes() {
   QCOMPARE(form.ProgressCount(), size_t{0});
 }
 
-void Form1Test::SelectionCatchesUpBeforeTheListIsSeen() {
-  // During a batch the selection may lag the conversion by up to a frame;
-  // whatever shows the list or lets the user at it must find it in place.
-  struct Case {
-    const char* name;
-    std::function<void(Form1&)> show;
-  };
-  const Case cases[] = {
-      {"paint", [](Form1& f) { f.Repaint(); }},
-      {"events", [](Form1& f) { f.PumpEvents(); }},
-      {"enabled",
-       [](Form1& f) {
-         f.SetWindowEnabled(true);
-         QCoreApplication::processEvents();
-       }},
-      {"info", [](Form1& f) { f.ShowInfo("i", ""); }},
-      {"question", [](Form1& f) { f.AskOkCancel("q", ""); }},
-      {"done", [](Form1& f) { f.ShowDone("d", ""); }},
-      {"failure", [](Form1& f) { f.ShowFailure("f", ""); }},
-  };
-  for (const Case& c : cases) {
-    ScriptedDialogs dlg;
-    dlg.answers = {true};
-    Form1 form(dlg, DefaultFileSystem());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    for (int i = 0; i < 40; ++i) {
-      form.AddProgress("f" + std::to_string(i) + ".frm");
-    }
-    int row = -1;
-    bool in_view = false;
-    auto look = [&] {
-      row = form.lst->currentIndex().row();
-      in_view = form.lst->viewport()->rect().contains(
-          form.lst->visualRect(form.lst->model()->index(39, 0)));
-    };
-    dlg.while_open = look;
-    form.SelectProgress(1);
-    form.SelectProgress(39);
-    c.show(form);
-    if (dlg.shown.isEmpty()) look();
-    QVERIFY2(row == 39, c.name);
-    QVERIFY2(in_view, c.name);
-  }
+void Form1Test::SelectingAnItemScrollsItIntoView() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg, DefaultFileSystem());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  for (int i = 0; i < 40; ++i) form.AddProgress(std::to_string(i) + ".frm");
+  form.SelectProgress(39);
+  QCOMPARE(form.lst->currentIndex().row(), 39);
+  QVERIFY(form.lst->viewport()->rect().contains(
+      form.lst->visualRect(form.lst->model()->index(39, 0))));
 }
 
 namespace {
@@ -250,18 +215,34 @@ void Form1Test::RepaintPaintsTheProgressAtOnce() {
   QCOMPARE(counter.paints, 1);
 }
 
-void Form1Test::ClosesWhenIdleButNotWhileDisabled() {
+// Each kind of box the commands show, with the window's icon and buttons;
+// texts keep their bytes but for CR LF, at which the box does not break.
+void Form1Test::BoxesShowWhatTheyAreGiven() {
+  const struct {
+    BoxIcon icon;
+    bool cancel;
+    QMessageBox::Icon shown_icon;
+    QMessageBox::StandardButtons buttons;
+  } cases[] = {
+      {BoxIcon::kInformation, false, QMessageBox::Information, QMessageBox::Ok},
+      {BoxIcon::kInformation, true, QMessageBox::Information,
+       QMessageBox::Ok | QMessageBox::Cancel},
+      {BoxIcon::kCritical, false, QMessageBox::Critical, QMessageBox::Ok},
+  };
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
-  form.SetWindowEnabled(false);
-  QVERIFY(!form.close());
-  QVERIFY(form.isVisible());
-  form.SetWindowEnabled(true);
-  QVERIFY(form.close());
-  QVERIFY(!form.isVisible());
-  QVERIFY(dlg.shown.isEmpty());
+  for (const auto& c : cases) {
+    dlg.answers = {c.cancel};
+    QCOMPARE(
+        form.ShowBox({c.icon, c.cancel, "Done", "a\r\n\r\nCaf\xC3\xA9", "d\n"}),
+        c.cancel);
+    const ScriptedDialogs::Box& box = dlg.shown.last();
+    QCOMPARE(box.icon, c.shown_icon);
+    QCOMPARE(box.buttons, c.buttons);
+    QCOMPARE(box.title, QString("Done"));
+    QCOMPARE(box.text, QString::fromUtf8("a\n\nCaf\u00e9"));
+    QCOMPARE(box.details, QString("d\n"));
+  }
 }
 
 // The one test of the real dialog. Whatever happens inside, the timer

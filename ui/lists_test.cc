@@ -20,7 +20,6 @@ class ListsTest : public QObject {
   void FolderListShowsAncestorsAndSortedSubfolders();
   void FileListShowsEveryFileAndNoFolder();
   void OnlyOpeningAnEntryMovesTheLists();
-  void UnreadableFolderIsReportedWhenOpened();
 
  private:
   // A window enlarged, as a user would, to bring the batch area into view.
@@ -135,26 +134,6 @@ void ListsTest::OnlyOpeningAnEntryMovesTheLists() {
   QCOMPARE(form.File1->FileCount(), size_t{1});
   QCOMPARE(changed.count(), 2);
   QVERIFY(dlg.shown.isEmpty());
-}
-
-void ListsTest::UnreadableFolderIsReportedWhenOpened() {
-  ScriptedDialogs dlg;
-  dlg.answers = {true};
-  Form1 form(dlg, DefaultFileSystem());
-  ShowWhole(form);
-  // The folder disappears after the list showed it.
-  const std::string gone = TestFolder(root_, "Archive");
-  std::filesystem::remove_all(gone);
-
-  form.Dir1->setCurrentItem(Entry(*form.Dir1, "Archive"));
-  QTest::keyClick(form.Dir1, Qt::Key_Enter);
-  QCOMPARE(dlg.shown.size(), 1);
-  QCOMPARE(dlg.shown[0].icon, QMessageBox::Critical);
-  QCOMPARE(dlg.shown[0].title, QString(kAppTitle));
-  QCOMPARE(dlg.shown[0].text, "Error 2: No such file or directory\n" +
-                                  QString::fromStdString(gone));
-  QCOMPARE(form.File1->model()->rowCount(), 0);
-  QVERIFY(form.isEnabled() && form.isVisible());
 }
 
 QTEST_MAIN(ListsTest)

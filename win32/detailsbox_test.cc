@@ -282,17 +282,29 @@ TEST_F(DetailsBoxTest, NoDetailsIsTheSystemsOwnBox) {
                                  MB_OKCANCEL | MB_ICONINFORMATION, ""));
 }
 
-TEST_F(DetailsBoxTest, WindowPassesDetailsToEveryBox) {
+// Each kind of box the commands show, with the system's icon and buttons,
+// its details passed on.
+TEST_F(DetailsBoxTest, WindowShowsEveryBoxWithItsDetails) {
+  const struct {
+    BoxIcon icon;
+    bool cancel;
+    UINT type;
+  } cases[] = {
+      {BoxIcon::kInformation, false, MB_OK | MB_ICONINFORMATION},
+      {BoxIcon::kInformation, true, MB_OKCANCEL | MB_ICONINFORMATION},
+      {BoxIcon::kCritical, false, MB_OK | MB_ICONERROR},
+  };
   ScriptedDialogs dlg;
-  dlg.answers = {IDOK, IDOK, IDOK, IDOK};
   Form1 form(dlg, DefaultFileSystem());
-  form.ShowInfo("info", "d1");
-  EXPECT_TRUE(form.AskOkCancel("ask", "d2\n"));
-  form.ShowDone("done", "");
-  form.ShowFailure("failure", "d4");
-  ASSERT_EQ(4u, dlg.shown.size());
-  const char* want[] = {"d1", "d2\n", "", "d4"};
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(want[i], dlg.shown[i].details);
+  for (const auto& c : cases) {
+    dlg.answers = {c.cancel ? IDCANCEL : IDOK};
+    EXPECT_EQ(!c.cancel, form.ShowBox({c.icon, c.cancel, "Done", "text",
+                                       c.cancel ? "" : "d\n"}));
+    EXPECT_EQ(c.type, dlg.shown.back().type);
+    EXPECT_EQ("Done", dlg.shown.back().title);
+    EXPECT_EQ("text", dlg.shown.back().text);
+    EXPECT_EQ(c.cancel ? "" : "d\n", dlg.shown.back().details);
+  }
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ void RegisterClassOnce(WNDPROC proc) {
 }  // namespace
 
 Form1::Form1(Dialogs& dialogs, FileSystem& fs)
-    : dlg(dialogs), Dir1(fs), File1(fs), fs_(fs) {
+    : dlg(dialogs), Dir1(fs), File1(fs), fs_(fs), session_(*this, tables_, fs) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   RegisterClassOnce(Proc);
@@ -113,7 +113,7 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs)
   try {
     if (Dir1.SetPath(".")) Dir1_Change();
   } catch (const std::filesystem::filesystem_error& e) {
-    ShowFailure(FailureText(e), std::string());  // the current directory went
+    session_.ReportFailure(e);  // the current directory went
   }
 }
 
@@ -211,14 +211,18 @@ void Form1::Show(int how) {
   RestoreFocus();
 }
 
-void Form1::Dir1_Change() { FollowFolder(Dir1.View(), File1, *this); }
+void Form1::cmd_Click() { session_.Run(ConvertChosenProject); }
+
+void Form1::cmdButton2_Click() { session_.Run(ConvertBatchFolder); }
+
+void Form1::Dir1_Change() { session_.Run(FollowFolder); }
 
 void Form1::Dir1_Open() {
   bool changed = false;
   try {
     changed = Dir1.OpenSelected();
   } catch (const std::filesystem::filesystem_error& e) {
-    ShowFailure(FailureText(e), std::string());
+    session_.ReportFailure(e);
   }
   if (changed) Dir1_Change();
 }
@@ -311,8 +315,8 @@ LRESULT Form1::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CLOSE:
       // A disabled window still gets WM_CLOSE, from the taskbar or Alt+F4:
-      // a conversion is running then, and must not be cut off.
-      if (IsWindowEnabled(hwnd_)) DestroyWindow(hwnd_);
+      // a command is running then, and must not be cut off.
+      if (session_.MayClose()) DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
       if (ends_program_) PostQuitMessage(0);

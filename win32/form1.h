@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "engine/commands.h"
+#include "engine/commandsession.h"
 #include "engine/filesystem.h"
 #include "engine/form1description.h"
 #include "engine/tables.h"
@@ -20,8 +20,9 @@ class Dialogs;
 // The utility's only window. The upper part converts one chosen project; the
 // batch area below the separator, out of view until the window is enlarged,
 // converts every project one folder level below the folder chosen in Dir1.
-// The window is also the host of every command and conversion it starts.
-class Form1 : public CommandHost {
+// Its commands run in a CommandSession, which drives the window through the
+// operations below.
+class Form1 : public CommandWindow {
  public:
   // Makes the window, hidden; every file operation of the window and of its
   // conversions goes through fs.
@@ -44,15 +45,13 @@ class Form1 : public CommandHost {
   std::string ProgressItem(size_t i) override;
   void SetProgressItem(size_t i, const std::string& text) override;
   void SelectProgress(size_t i) override;
-  void ShowInfo(const std::string& text, const std::string& details) override;
-  bool AskOkCancel(const std::string& text,
-                   const std::string& details) override;
+  bool ShowBox(const BoxDescription& box) override;
+  FileChoice OpenFile(const FileDialogDescription& dialog) override;
+  const FolderView& Folder() override { return Dir1.View(); }
+  FileListing& Files() override { return File1; }
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
-  void ShowDone(const std::string& text, const std::string& details) override;
-  void ShowFailure(const std::string& text,
-                   const std::string& details) override;
 
   Dialogs& dlg;
   HWND lst = nullptr;
@@ -84,12 +83,10 @@ class Form1 : public CommandHost {
   void RestoreFocus();
   void PauseProgress();
   void ResumeProgress();
-  // Shows the progress list's changes and the enabled window that were put
-  // off, if any.
-  void CatchUp();
 
   FileSystem& fs_;
   Tables tables_;
+  CommandSession session_;
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   std::vector<HWND> made_;  // one for each control of the description
@@ -99,10 +96,6 @@ class Form1 : public CommandHost {
   HWND focus_ = nullptr;  // the control to give the focus back to
   bool ends_program_ = false;
   bool progress_paused_ = false;  // lst does not paint
-  bool batch_running_ = false;
-  bool enable_due_ = false;  // enabled in name, not yet in fact
-  std::chrono::steady_clock::time_point next_paint_{};
-  std::chrono::steady_clock::time_point next_pump_{};
 };
 
 #endif  // WIN32_FORM1_H_

@@ -1,6 +1,6 @@
-// The ConversionHost side of the window: the progress list, the message
-// boxes and the window state, as a conversion drives them.
-#include <algorithm>
+// The window as its commands drive it: the progress list, the message
+// boxes, the dialog and the window state, each done at once.
+#include <string>
 #include <vector>
 
 #include "win32/dialogs.h"
@@ -14,16 +14,20 @@ LPARAM Text(const std::string& text) {
   return reinterpret_cast<LPARAM>(text.c_str());
 }
 
-// A screen shows a new frame about every 16 ms. Painting the window after
-// every file made a batch of small forms spend most of its time painting
-// what no one could see; it is painted, and waiting messages are handled, at
-// most once a frame instead. Where painting is slow (a remote desktop, a
-// virtual machine's display) the pause after a paint is three times as long
-// as the paint took, so that converting keeps three quarters of the time.
-// While a conversion runs the window takes no input, so nothing waits longer
-// than that for its turn.
-constexpr std::chrono::milliseconds kFrame(16);
-using Clock = std::chrono::steady_clock;
+// What CommDlgExtendedError's codes mean; the system has no text for them.
+const char* DialogErrorText(DWORD error) {
+  switch (error) {
+    case FNERR_BUFFERTOOSMALL:
+      return "The file name chosen is too long.";
+    case FNERR_INVALIDFILENAME:
+      return "The file name is not valid.";
+    case CDERR_MEMALLOCFAILURE:
+    case CDERR_MEMLOCKFAILURE:
+      return "Not enough memory to open the dialog.";
+    default:
+      return "The open-file dialog could not be shown.";
+  }
+}
 
 }  // namespace
 
@@ -91,70 +95,53 @@ void Form1::SelectProgress(size_t i) {
   SendMessageA(lst, LB_SETCURSEL, Row(i), 0);
 }
 
-void Form1::ShowInfo(const std::string& text, const std::string& details) {
-  CatchUp();
-  dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONINFORMATION, details);
-}
-
-bool Form1::AskOkCancel(const std::string& text, const std::string& details) {
-  CatchUp();
-  return dlg.MsgBox(hwnd_, text, kAppTitle, MB_OKCANCEL | MB_ICONINFORMATION,
-                    details) == IDOK;
-}
-
-void Form1::ShowDone(const std::string& text, const std::string& details) {
-  CatchUp();
-  dlg.MsgBox(hwnd_, text, kDoneTitle, MB_OK | MB_ICONINFORMATION, details);
-}
-
-void Form1::ShowFailure(const std::string& text, const std::string& details) {
-  CatchUp();
-  dlg.MsgBox(hwnd_, text, kAppTitle, MB_OK | MB_ICONERROR, details);
-}
-
-void Form1::CatchUp() {
+bool Form1::ShowBox(const BoxDescription& box) {
   ResumeProgress();
-  if (!enable_due_) return;
-  enable_due_ = false;
-  EnableWindow(hwnd_, TRUE);
-  RestoreFocus();
+  const UINT type =
+      (box.cancel ? MB_OKCANCEL : MB_OK) |
+      (box.icon == BoxIcon::kCritical ? MB_ICONERROR : MB_ICONINFORMATION);
+  return dlg.MsgBox(hwnd_, box.text, box.title, type, box.details) == IDOK;
 }
 
-// A batch enables the window after each project and disables it for the
-// next at once, with nothing painted and no input taken in between. Within a
-// batch the window is enabled when it is next painted, shows a box or takes
-// input, or when the batch ends, whichever comes first.
+FileChoice Form1::OpenFile(const FileDialogDescription& dialog) {
+  // One filter entry, "text\0pattern\0", ended by the string's own NUL.
+  const std::string filter = dialog.filter + '\0' + dialog.pattern + '\0';
+  std::string file(32768, '\0');  // the initial file name is empty
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = dialog.default_extension.c_str();
+  // OFN_FILEMUSTEXIST alone: the dialog changes the current directory to
+  // the chosen file's folder and offers its "Open as read-only" box.
+  ofn.Flags = 4096;
+  DWORD error = 0;
+  if (dlg.OpenFile(ofn, &error)) {
+    file.resize(file.find('\0'));
+    return {file, std::string()};
+  }
+  if (error == 0) return FileChoice();  // cancelled
+  return {std::string(),
+          "Error " + std::to_string(error) + ": " + DialogErrorText(error)};
+}
+
 void Form1::SetWindowEnabled(bool yes) {
-  if (!yes && enable_due_) {
-    enable_due_ = false;
-    return;
-  }
-  if (yes && batch_running_ && !IsWindowEnabled(hwnd_)) {
-    enable_due_ = true;
-    return;
-  }
   ResumeProgress();
   if (!yes) RememberFocus();
   EnableWindow(hwnd_, yes ? TRUE : FALSE);
   if (yes) RestoreFocus();
 }
 
+// What is out of date: the progress list, and whatever else waits to be
+// painted; the rest of the window is left as it is.
 void Form1::Repaint() {
-  const Clock::time_point start = Clock::now();
-  if (start < next_paint_) return;
-  CatchUp();
-  // What is out of date: the progress list, and whatever else waits to be
-  // painted; the rest of the window is left as it is.
+  ResumeProgress();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  const Clock::time_point end = Clock::now();
-  next_paint_ = end + std::max<Clock::duration>(kFrame, 3 * (end - start));
 }
 
 void Form1::PumpEvents() {
-  const Clock::time_point now = Clock::now();
-  if (now < next_pump_) return;
-  next_pump_ = now + kFrame;
-  if (enable_due_) CatchUp();  // before the input it lets through
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {

@@ -212,16 +212,4 @@ TEST_F(Form1Test, ProgressListKeepsOrderBytesAndSelection) {
   EXPECT_EQ(0u, form.ProgressCount());
 }
 
-TEST_F(Form1Test, ClosesWhenIdleButNotWhileDisabled) {
-  ScriptedDialogs dlg;
-  Form1 form(dlg, DefaultFileSystem());
-  form.Show(SW_SHOWNORMAL);
-  form.SetWindowEnabled(false);
-  SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(form.hwnd()));
-  form.SetWindowEnabled(true);
-  SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(nullptr, form.hwnd());
-}
-
 }  // namespace

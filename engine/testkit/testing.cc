@@ -78,35 +78,6 @@ std::vector<std::pair<std::string, std::string>> TempDir::Snapshot() const {
   return files;
 }
 
-void RecordingHost::ClearProgress() {
-  calls.push_back("ClearProgress");
-  progress.clear();
-}
-
-void RecordingHost::AddProgress(const std::string& text) {
-  calls.push_back("AddProgress " + text);
-  progress.push_back(text);
-}
-
-size_t RecordingHost::ProgressCount() {
-  calls.push_back("ProgressCount");
-  return progress.size();
-}
-
-std::string RecordingHost::ProgressItem(size_t i) {
-  calls.push_back("ProgressItem " + std::to_string(i));
-  return progress.at(i);
-}
-
-void RecordingHost::SetProgressItem(size_t i, const std::string& text) {
-  calls.push_back("SetProgressItem " + std::to_string(i) + " " + text);
-  progress.at(i) = text;
-}
-
-void RecordingHost::SelectProgress(size_t i) {
-  calls.push_back("SelectProgress " + std::to_string(i));
-}
-
 void RecordingHost::ShowInfo(const std::string& text,
                              const std::string& box_details) {
   calls.push_back("ShowInfo " + text);

@@ -40,23 +40,47 @@ class TempDir {
   std::string path_;
 };
 
-// Records every host call as one line ("AddProgress Form1.frm", ...) and
-// answers the OK/Cancel question from a queue; an unexpected question fails
-// the test.
-class RecordingHost : public ConversionHost {
+// Records every call to a progress list as one line ("AddProgress
+// Form1.frm", ...) in calls, and keeps the items in progress.
+template <class List>
+class RecordingProgress : public List {
  public:
   std::vector<std::string> calls;
   std::vector<std::string> progress;
+
+  void ClearProgress() override {
+    calls.push_back("ClearProgress");
+    progress.clear();
+  }
+  void AddProgress(const std::string& text) override {
+    calls.push_back("AddProgress " + text);
+    progress.push_back(text);
+  }
+  size_t ProgressCount() override {
+    calls.push_back("ProgressCount");
+    return progress.size();
+  }
+  std::string ProgressItem(size_t i) override {
+    calls.push_back("ProgressItem " + std::to_string(i));
+    return progress.at(i);
+  }
+  void SetProgressItem(size_t i, const std::string& text) override {
+    calls.push_back("SetProgressItem " + std::to_string(i) + " " + text);
+    progress.at(i) = text;
+  }
+  void SelectProgress(size_t i) override {
+    calls.push_back("SelectProgress " + std::to_string(i));
+  }
+};
+
+// Records every host call as one line and answers the OK/Cancel question
+// from a queue; an unexpected question fails the test.
+class RecordingHost : public RecordingProgress<ConversionHost> {
+ public:
   std::vector<bool> answers;         // answers to AskOkCancel, first first
   std::vector<std::string> details;  // of each box, in turn
   bool enabled = true;
 
-  void ClearProgress() override;
-  void AddProgress(const std::string& text) override;
-  size_t ProgressCount() override;
-  std::string ProgressItem(size_t i) override;
-  void SetProgressItem(size_t i, const std::string& text) override;
-  void SelectProgress(size_t i) override;
   void ShowInfo(const std::string& text, const std::string& details) override;
   bool AskOkCancel(const std::string& text,
                    const std::string& details) override;
