@@ -135,6 +135,19 @@ void ConvertBatchFolder(CommandSession& session) {
   }
 }
 
+void RunMenuCommand(CommandSession& session, MenuCommand command) {
+  switch (command) {
+    case MenuCommand::kRestoreProject:
+    case MenuCommand::kRestoreFolder:
+      return;
+    case MenuCommand::kExit:
+      if (session.MayClose()) session.window().Close();
+      return;
+    case MenuCommand::kNone:
+      return;
+  }
+}
+
 void FollowFolder(CommandSession& session) {
   const FolderView& dir = session.window().Folder();
   try {

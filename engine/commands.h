@@ -101,4 +101,9 @@ void ConvertBatchFolder(CommandSession& session);
 // failure is reported, the folder list's own first.
 void FollowFolder(CommandSession& session);
 
+// A menu item chosen: the restores run as the buttons' commands do, and
+// Exit closes the window. While a command runs none of them does anything,
+// as the close button does nothing then.
+void RunMenuCommand(CommandSession& session, MenuCommand command);
+
 #endif  // ENGINE_COMMANDS_H_

@@ -112,6 +112,20 @@ TEST_F(CommandsTest, TheDialogIsAskedForAProjectFile) {
   EXPECT_TRUE(window.progress.empty());
 }
 
+// The menu's items while a command runs, as from a box's own event loop:
+// none starts a command or closes the window. Idle, Exit closes it.
+TEST_F(CommandsTest, MenuDoesNothingWhileACommandRuns) {
+  session.Run([](CommandSession& s) {
+    for (MenuCommand c : {MenuCommand::kRestoreProject,
+                          MenuCommand::kRestoreFolder, MenuCommand::kExit}) {
+      RunMenuCommand(s, c);
+    }
+  });
+  EXPECT_TRUE(window.calls.empty());
+  RunMenuCommand(session, MenuCommand::kExit);
+  EXPECT_EQ(std::vector<std::string>{"Close"}, window.calls);
+}
+
 TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
   dir.Write("Orders/Orders.vbp",
             Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"

@@ -53,6 +53,7 @@ class CommandWindow : public ProgressList {
   virtual void SetWindowEnabled(bool yes) = 0;
   virtual void Repaint() = 0;     // paints what changed, before returning
   virtual void PumpEvents() = 0;  // handles the events waiting, returns
+  virtual void Close() = 0;       // as the window's close button does
 };
 
 // What a command does to its window, written once for every window: it

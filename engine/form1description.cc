@@ -90,6 +90,38 @@ constexpr Row kRows[] = {
      "Choose a project file (.vbp) and convert it"},
 };
 
+// "&File" is said "File"; "&&" stands for an ampersand.
+std::string WithoutMarks(const std::string& text) {
+  std::string name;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    name += text[i];
+  }
+  return name;
+}
+
+MenuItemDescription Item(const char* text, MenuCommand command) {
+  MenuItemDescription item;
+  item.text = text;
+  item.command = command;
+  item.accessible_name = WithoutMarks(item.text);
+  return item;
+}
+
+MenuDescription FileMenu() {
+  MenuDescription menu;
+  menu.title = "&File";
+  menu.accessible_name = WithoutMarks(menu.title);
+  menu.items.push_back(
+      Item("&Restore Project from Backups...", MenuCommand::kRestoreProject));
+  menu.items.push_back(Item("Restore &All Projects in the Selected Folder",
+                            MenuCommand::kRestoreFolder));
+  menu.items.push_back(Item("", MenuCommand::kNone));
+  // Closes the window as its close button does.
+  menu.items.push_back(Item("E&xit", MenuCommand::kExit));
+  return menu;
+}
+
 WindowDescription Make() {
   const FontDescription classic{"MS Sans Serif", 8.25, false};
   WindowDescription f;
@@ -112,6 +144,7 @@ WindowDescription Make() {
     f.controls.push_back(c);
   }
   f.dlg = {"Visual Basic Projecs (*.vbp)", "*.vbp", "vbp"};
+  f.menus.push_back(FileMenu());
   return f;
 }
 

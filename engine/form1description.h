@@ -60,13 +60,29 @@ struct FileDialogDescription {
   std::string default_extension;
 };
 
+// What a menu item does. The Win32 window takes the number as the item's
+// id: apart from its controls' (from 100, by tab index) and from IDOK (1)
+// and IDCANCEL (2), which Enter and Escape send to the window.
+enum class MenuCommand {
+  kNone = 0,  // a separator's
+  kRestoreProject = 201,
+  kRestoreFolder = 202,
+  kExit = 203,
+};
+
+// A text's ampersand marks the letter that chooses the item; a screen reader
+// says the text without it.
 struct MenuItemDescription {
-  std::string text;
-  int command = 0;
+  std::string text;  // empty: a separator
+  MenuCommand command = MenuCommand::kNone;
+  std::string accessible_name;
+
+  bool IsSeparator() const { return text.empty(); }
 };
 
 struct MenuDescription {
-  std::string title;
+  std::string title;  // Alt and its marked letter open the menu
+  std::string accessible_name;
   std::vector<MenuItemDescription> items;
 };
 
@@ -84,6 +100,8 @@ struct WindowDescription {
   // made, and its screen readers name a list by the label made before it.
   std::vector<ControlDescription> controls;
   FileDialogDescription dlg;  // not a control on the window
+  // The menu bar, above the content area: it moves nothing in it, and is
+  // not in the tab order.
   std::vector<MenuDescription> menus;
 };
 

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "engine/text.h"
 
 namespace {
 
@@ -24,7 +27,6 @@ TEST(Form1Description, HoldsTheWindowsLayout) {
             form.description);
   EXPECT_EQ(6405, form.width);
   EXPECT_EQ(4170, form.height);
-  EXPECT_TRUE(form.menus.empty());
   EXPECT_EQ("Tabulon Migration", std::string(kAppTitle));
   EXPECT_EQ("Done", std::string(kDoneTitle));
 
@@ -76,6 +78,44 @@ TEST(Form1Description, HoldsTheWindowsLayout) {
   }
   EXPECT_EQ("Project Files", Find("lst").accessible_name);
   EXPECT_EQ(0u, Find("Dir1").accessible_description.find(Find("Label3").text));
+}
+
+// One menu. Within it each item has a letter of its own, which chooses
+// it at once, and a command of its own, by which the window knows it.
+TEST(Form1Description, HasTheFileMenu) {
+  const auto& menus = Form1Description().menus;
+  ASSERT_EQ(1u, menus.size());
+  EXPECT_EQ("&File", menus[0].title);
+  EXPECT_EQ("File", menus[0].accessible_name);
+  const struct {
+    const char* text;
+    MenuCommand command;
+    const char* accessible_name;
+  } want[] = {
+      {"&Restore Project from Backups...", MenuCommand::kRestoreProject,
+       "Restore Project from Backups..."},
+      {"Restore &All Projects in the Selected Folder",
+       MenuCommand::kRestoreFolder,
+       "Restore All Projects in the Selected Folder"},
+      {"", MenuCommand::kNone, ""},
+      {"E&xit", MenuCommand::kExit, "Exit"},
+  };
+  const auto& items = menus[0].items;
+  ASSERT_EQ(std::size(want), items.size());
+  std::set<char> letters;
+  std::set<MenuCommand> commands;
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(want[i].text, items[i].text);
+    EXPECT_EQ(want[i].command, items[i].command) << want[i].text;
+    EXPECT_EQ(want[i].accessible_name, items[i].accessible_name);
+    if (items[i].IsSeparator()) continue;
+    const size_t mark = items[i].text.find('&');
+    ASSERT_NE(std::string::npos, mark) << want[i].text;
+    EXPECT_TRUE(letters.insert(FoldCase(items[i].text[mark + 1])).second)
+        << want[i].text;
+    EXPECT_TRUE(commands.insert(items[i].command).second) << want[i].text;
+  }
+  EXPECT_EQ((std::set<char>{'r', 'a', 'x'}), letters);
 }
 
 // A window that makes the controls in the description's order gets the

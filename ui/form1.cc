@@ -1,10 +1,13 @@
 #include "ui/form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSizeF>
 #include <QStringList>
@@ -100,8 +103,7 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs)
   layout->setSpacing(0);
   layout->addWidget(content_);
   CreateControls();
-  const TwipScale tw(*this);
-  resize(tw.X(form.width), tw.Y(form.height));
+  CreateMenus();
 
   progress_ = new ProgressModel(lst);
   lst->setModel(progress_);
@@ -122,6 +124,11 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs)
                    {Label5->text(), Label5->size()},
                    {Label3->text(), Label3->size()},
                    {cmdButton2->text(), TextRoomOf(*cmdButton2)}}));
+  // The content area has the description's size; the menu bar adds its
+  // height above it.
+  const TwipScale tw(*this);
+  resize(tw.X(form.width),
+         tw.Y(form.height) + menu_bar_->heightForWidth(tw.X(form.width)));
   setAccessibleName(windowTitle());
   setAccessibleDescription(Label1->text());
   try {
@@ -172,6 +179,28 @@ void Form1::CreateControls() {
   Bind(Label3, *content_, "Label3");
   Bind(Dir1, *content_, "Dir1");
   Bind(File1, *content_, "File1");
+}
+
+// Not the desktop's global menu, which would take the menu out of the
+// window. The bar and its menus keep the desktop's menu font, as menus of
+// the native window do.
+void Form1::CreateMenus() {
+  menu_bar_ = new QMenuBar(this);
+  menu_bar_->setNativeMenuBar(false);
+  menu_bar_->setFont(QApplication::font(menu_bar_));
+  for (const MenuDescription& m : Form1Description().menus) {
+    QMenu* menu = menu_bar_->addMenu(Text(m.title));
+    for (const MenuItemDescription& item : m.items) {
+      if (item.IsSeparator()) {
+        menu->addSeparator();
+        continue;
+      }
+      const MenuCommand command = item.command;
+      connect(menu->addAction(Text(item.text)), &QAction::triggered, this,
+              [this, command] { RunMenuCommand(session_, command); });
+    }
+  }
+  layout()->setMenuBar(menu_bar_);
 }
 
 void Form1::Form_Load() {

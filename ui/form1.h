@@ -18,6 +18,7 @@ class QCloseEvent;
 class QFrame;
 class QLabel;
 class QListView;
+class QMenuBar;
 class QPushButton;
 class ProgressModel;
 
@@ -34,8 +35,9 @@ class Form1 : public QWidget, public CommandWindow {
   // fs.
   Form1(Dialogs& dlg, FileSystem& fs);
 
-  // Holds every control at its place in twips, below where a menu bar goes.
+  // Holds every control at its place in twips, below the menu bar.
   QWidget* content() const { return content_; }
+  QMenuBar* menu_bar() const { return menu_bar_; }
 
   void ClearProgress() override;
   void AddProgress(const std::string& text) override;
@@ -50,6 +52,7 @@ class Form1 : public QWidget, public CommandWindow {
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
+  void Close() override;
 
   Dialogs& dlg;
   QLabel* Label1;
@@ -75,12 +78,14 @@ class Form1 : public QWidget, public CommandWindow {
 
  private:
   void CreateControls();
+  void CreateMenus();
   void Form_Load();
 
   FileSystem& fs_;
   Tables tables_;
   CommandSession session_;
   QWidget* content_;
+  QMenuBar* menu_bar_;
   ProgressModel* progress_;  // lst's items
 };
 

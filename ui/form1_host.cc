@@ -79,3 +79,5 @@ void Form1::Repaint() {
 }
 
 void Form1::PumpEvents() { QCoreApplication::processEvents(); }
+
+void Form1::Close() { close(); }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -32,6 +34,7 @@ class Form1Test : public QObject {
  private slots:
   void StartsEmptyAndListsTheCurrentDirectory();
   void BuildsTheControlsOfTheDescription();
+  void BuildsTheMenuOfTheDescription();
   void OpensWithBatchAreaOutOfView();
   void TabVisitsControlsInTabIndexOrder();
   void ProgressListKeepsOrderAndBytes();
@@ -107,15 +110,50 @@ void Form1Test::BuildsTheControlsOfTheDescription() {
   }
 }
 
+// What a screen reader says of each menu and item is its text without the
+// ampersand; the ampersand is Qt's mark of the item's letter too.
+void Form1Test::BuildsTheMenuOfTheDescription() {
+  ScriptedDialogs dlg;
+  Form1 form(dlg, DefaultFileSystem());
+  QMenuBar& bar = *form.menu_bar();
+  QVERIFY(!bar.isNativeMenuBar());
+  const auto& menus = Form1Description().menus;
+  QCOMPARE(bar.actions().size(), qsizetype(menus.size()));
+  const auto* bar_a = QAccessible::queryAccessibleInterface(&bar);
+  for (size_t m = 0; m < menus.size(); ++m) {
+    QAction* title = bar.actions()[qsizetype(m)];
+    QCOMPARE(title->text(), QString::fromStdString(menus[m].title));
+    QCOMPARE(bar_a->child(int(m))->text(QAccessible::Name),
+             QString::fromStdString(menus[m].accessible_name));
+    QMenu& menu = *title->menu();
+    const auto& items = menus[m].items;
+    QCOMPARE(menu.actions().size(), qsizetype(items.size()));
+    const auto* menu_a = QAccessible::queryAccessibleInterface(&menu);
+    for (size_t i = 0; i < items.size(); ++i) {
+      const QAction& action = *menu.actions()[qsizetype(i)];
+      QCOMPARE(action.isSeparator(), items[i].IsSeparator());
+      if (items[i].IsSeparator()) continue;
+      QCOMPARE(action.text(), QString::fromStdString(items[i].text));
+      QCOMPARE(menu_a->child(int(i))->text(QAccessible::Name),
+               QString::fromStdString(items[i].accessible_name));
+    }
+  }
+}
+
+// The menu bar lies above the content area, which keeps its size and every
+// control its place in it: the window grows by the bar alone.
 void Form1Test::OpensWithBatchAreaOutOfView() {
   ScriptedDialogs dlg;
   Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   const TwipScale tw(form);
-  QCOMPARE(form.size(), QSize(tw.X(6405), tw.Y(4170)));
+  const QWidget& bar = *form.menu_bar();
+  QVERIFY(bar.isVisible() && bar.height() > 0);
+  QCOMPARE(bar.geometry(), QRect(0, 0, form.width(), bar.height()));
+  QCOMPARE(form.size(), QSize(tw.X(6405), tw.Y(4170) + bar.height()));
   const QWidget& content = *form.content();
-  QCOMPARE(content.geometry(), form.rect());
+  QCOMPARE(content.geometry(), QRect(0, bar.height(), tw.X(6405), tw.Y(4170)));
   QVERIFY(form.Label2->geometry().bottom() < content.height());
   const QList<QWidget*> batch_area = {form.Line1,  form.Label4, form.cmdButton2,
                                       form.Label3, form.Dir1,   form.File1};

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -31,6 +32,7 @@ class KeyboardTest : public QObject {
   void KeyboardAloneOpensAFolderAndRunsTheBatch();
   void EnterOrSpacePressesTheFocusedButton();
   void EscapeCancelsAQuestionAndEnterConfirmsIt();
+  void AltFOpensTheMenuAndALetterChoosesAnItem();
 
  private:
   void ShowActive(Form1& form);
@@ -167,6 +169,36 @@ void KeyboardTest::EscapeCancelsAQuestionAndEnterConfirmsIt() {
       QVERIFY(asked);
       QCOMPARE(ok, key == Qt::Key_Return);
     }
+  }
+}
+
+// The menu opens over the window; its keys go to it as typed keys do.
+// Escape closes it and leaves the bar highlighted, as a native menu does; a
+// second Escape gives the focus back.
+void KeyboardTest::AltFOpensTheMenuAndALetterChoosesAnItem() {
+  const struct {
+    Qt::Key key;
+    bool closes;  // the window
+  } cases[] = {
+      {Qt::Key_Escape, false},
+      {Qt::Key_X, true},
+  };
+  for (const auto& c : cases) {
+    ScriptedDialogs dlg;
+    Form1 form(dlg, DefaultFileSystem());
+    ShowActive(form);
+    Type(Qt::Key_F, Qt::AltModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu != nullptr);
+    QCOMPARE(menu->title(), QString("&File"));
+    QTest::keyClick(menu, c.key);
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    QTRY_COMPARE(form.isVisible(), !c.closes);
+    if (!c.closes) {
+      Type(Qt::Key_Escape);
+      QCOMPARE(QApplication::focusWidget(), form.lst);
+    }
+    QVERIFY(dlg.shown.isEmpty());
   }
 }
 

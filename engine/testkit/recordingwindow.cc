@@ -49,3 +49,5 @@ void RecordingWindow::Repaint() {
 }
 
 void RecordingWindow::PumpEvents() { calls.push_back("PumpEvents"); }
+
+void RecordingWindow::Close() { calls.push_back("Close"); }

@@ -45,6 +45,7 @@ class RecordingWindow : public RecordingProgress<CommandWindow> {
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
+  void Close() override;
 
  private:
   FileSystem& fs_;
