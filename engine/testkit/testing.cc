@@ -134,6 +134,18 @@ void RecordingHost::SetWindowEnabled(bool yes) {
 void RecordingHost::Repaint() { calls.push_back("Repaint"); }
 void RecordingHost::PumpEvents() { calls.push_back("PumpEvents"); }
 
+void RecordingHost::ShowDone(const std::string& text,
+                             const std::string& box_details) {
+  calls.push_back("ShowDone " + text);
+  details.push_back(box_details);
+}
+
+void RecordingHost::ShowFailure(const std::string& text,
+                                const std::string& box_details) {
+  calls.push_back("ShowFailure " + text);
+  details.push_back(box_details);
+}
+
 namespace {
 
 // The failures this file system makes up, as the system would give them.

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/conversionhost.h"
+#include "engine/commands.h"
 #include "engine/filesystem.h"
 
 // Windows resolves the names a project lists by itself: a backslash is its
@@ -43,7 +43,7 @@ class TempDir {
 // Records every host call as one line ("AddProgress Form1.frm", ...) and
 // answers the OK/Cancel question from a queue; an unexpected question fails
 // the test.
-class RecordingHost : public ConversionHost {
+class RecordingHost : public CommandHost {
  public:
   std::vector<std::string> calls;
   std::vector<std::string> progress;
@@ -63,6 +63,9 @@ class RecordingHost : public ConversionHost {
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
+  void ShowDone(const std::string& text, const std::string& details) override;
+  void ShowFailure(const std::string& text,
+                   const std::string& details) override;
 };
 
 // The real file system, except that the operation numbered fail_at (from 1)
