@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/projectconvert.h"
+#include "engine/restorecommand.h"
 #include "engine/testkit/testing.h"
 #include "engine/testkit/treecheck.h"
 
@@ -129,6 +130,96 @@ TEST(Permissions, OnlyFilesToWriteMustBeWritableAndReplaceable) {
     });
     EXPECT_EQ("", report) << c.what;
     // Let the temporary folder go.
+    stdfs::permissions(dir / "P", stdfs::perms(0755));
+  }
+}
+
+// The restore renames by the conversion's own rules: a file it would
+// replace must be writable and not marked read-only, its folder writable,
+// its name ours to replace, and its backup readable.
+TEST(Permissions, RestoreRenamesOnlyWhatItMay) {
+  struct Case {
+    const char* what;
+    std::function<void(const TempDir&)> arrange;  // as the tests' own user
+    int err;                                      // 0: the project goes back
+    const char* path;                             // the error's, below P
+  };
+  const Case cases[] = {
+      {"a read-only form to restore",
+       [](const TempDir& d) {
+         stdfs::permissions(d / "P/a.frm", stdfs::perms(0444));
+       },
+       EACCES, "a.frm"},
+      {"a read-only form changed since, which stays",
+       [](const TempDir& d) {
+         d.Write("P/a.frm", "edited");
+         Own(d / "P/a.frm", kNobody);
+         stdfs::permissions(d / "P/a.frm", stdfs::perms(0444));
+       },
+       0, ""},
+      {"a folder without write access",
+       [](const TempDir& d) {
+         stdfs::permissions(d / "P", stdfs::perms(0555));
+       },
+       EACCES, ""},
+      {"a backup nobody may read",
+       [](const TempDir& d) {
+         if (::geteuid() != 0) return;
+         Own(d / "P/b.frm.bak", 0);
+         stdfs::permissions(d / "P/b.frm.bak", stdfs::perms(0600));
+       },
+       ::geteuid() == 0 ? EACCES : 0, "b.frm.bak"},
+      {"another user's form in a sticky folder",
+       [](const TempDir& d) {
+         if (::geteuid() != 0) return;
+         Own(d / "P", 0);
+         Own(d / "P/a.frm", 0);
+         stdfs::permissions(d / "P", stdfs::perms(01777));
+         stdfs::permissions(d / "P/a.frm", stdfs::perms(0666));
+       },
+       ::geteuid() == 0 ? EPERM : 0, "a.frm"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.Write("P/P.vbp",
+              "Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0; "
+              "tbln8.ocx\r\nForm=a.frm\r\nForm=b.frm\r\n");
+    dir.Write("P/a.frm", kGrid);
+    dir.Write("P/b.frm", kGrid);
+    RecordingHost converting;
+    ConvertProject(dir / "P/P.vbp", false, kTables, converting,
+                   DefaultFileSystem());
+    for (const auto& entry : stdfs::recursive_directory_iterator(dir.path())) {
+      Own(entry.path().string(), kNobody);
+    }
+    Own(dir.path(), kNobody);
+    c.arrange(dir);
+    const std::string want_path = (dir / "P") + (*c.path ? "/" : "") + c.path;
+    // A backup nobody may read cannot be read back as nobody either.
+    const Tree before = ReadTree(dir.path());
+    const std::string report = AsUnprivileged([&]() -> std::string {
+      RecordingHost host;
+      host.answers = {true};
+      RestorePlan plan;
+      int err = 0;
+      std::string path;
+      try {
+        RestoreProject(dir / "P/P.vbp", kTables, host, DefaultFileSystem(),
+                       plan);
+      } catch (const stdfs::filesystem_error& e) {
+        err = e.code().value();
+        path = e.path1().string();
+      }
+      if (err != c.err) return "error " + std::to_string(err);
+      if (err != 0 && path != want_path) return "named " + path;
+      return std::string();
+    });
+    EXPECT_EQ("", report) << c.what;
+    if (c.err != 0) {
+      EXPECT_EQ(before, ReadTree(dir.path())) << c.what;
+    } else {
+      EXPECT_EQ(kGrid, dir.Read("P/b.frm")) << c.what;
+    }
     stdfs::permissions(dir / "P", stdfs::perms(0755));
   }
 }

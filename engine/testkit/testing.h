@@ -22,6 +22,7 @@ inline constexpr bool kWindows =
 class TempDir {
  public:
   TempDir();
+  explicit TempDir(const std::string& base);  // below base instead
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   ~TempDir();
