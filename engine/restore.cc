@@ -20,7 +20,8 @@ using Kind = FileSystem::Kind;
 
 RestoreAction FromLikeness(Likeness likeness) {
   // A file cut short beside its backup, as a power cut during the
-  // conversion leaves it, holds nothing its backup lacks.
+  // conversion leaves it, holds part of what the conversion wrote from
+  // that backup, which holds the whole original.
   return likeness == Likeness::kOther ? RestoreAction::kChanged
                                       : RestoreAction::kRestore;
 }
@@ -131,6 +132,11 @@ std::string PlanProjectFile(RestorePlan& plan, Restoration& r) {
   }
   f.backup = StatName(r.fs, f.names.backup);
   f.action = Compare(f, r, true);
+  // Its original lists what the conversion converted, even where a power
+  // cut left the project file itself with less.
+  if (f.action == RestoreAction::kRestore) {
+    return ReadWholeFile(r.fs, f.names.backup);
+  }
   return text;
 }
 

@@ -151,8 +151,9 @@ TEST_F(RestoreTest, GivesBackTheTreeTheConversionTook) {
   EXPECT_EQ(converted, ReadTree(dir.path()));
 }
 
-// A project file that lists nothing, an LF one, and a drive that refuses
-// second names, where every backup is a flushed copy.
+// A project file that lists nothing, an LF one, one that a power cut left
+// empty, and a drive that refuses second names, where every backup is a
+// flushed copy.
 TEST_F(RestoreTest, RoundTripsOfEveryShape) {
   const std::string v8 =
       "Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0; tbln8.ocx";
@@ -162,6 +163,7 @@ TEST_F(RestoreTest, RoundTripsOfEveryShape) {
     const char* what;
     Tree tree;
     FileSystem& fs;
+    const char* cut = "";  // a file left empty after the conversion
   } cases[] = {
       {"alone",
        {{"Demo/Demo.vbp", File(v8 + "\r\nType=Exe\r\n")}},
@@ -171,11 +173,13 @@ TEST_F(RestoreTest, RoundTripsOfEveryShape) {
         {"Demo/a.frm", File("Begin Tabulon80.Grid g\nEnd\n")}},
        DefaultFileSystem()},
       {"copies", Project(), copies},
+      {"cut", Project(), DefaultFileSystem(), "Demo/Demo.vbp"},
   };
   for (const auto& c : cases) {
     Clear();
     PlantConverted(c.tree, false, c.fs);
     ASSERT_NE(before, converted) << c.what;
+    if (*c.cut) dir.Write(c.cut, "");
     RecordingHost h;
     Restore(h, c.fs);
     EXPECT_EQ(before, ReadTree(dir.path())) << c.what;

@@ -73,7 +73,6 @@ std::string Planned(const RestoreFile& f, bool restoring) {
 }
 
 std::string Done(const RestoreFile& f) {
-  if (!f.done) return "not reached";
   if (f.action == RestoreAction::kRestore) {
     return "restored from " + BackupOf(f);
   }
