@@ -3,6 +3,7 @@
 #include "engine/details.h"
 #include "engine/filesystem.h"
 #include "engine/projectconvert.h"
+#include "engine/restorecommand.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/text.h"
 
@@ -41,6 +42,32 @@ BatchResult ConvertTree(const std::string& root, const Tables& tables,
   result.converted = host.converted;
   result.skipped = host.skipped;
   result.infos = host.infos;
+  return result;
+}
+
+namespace {
+
+// Answers OK: the batch's one question.
+class AnsweringHost : public QuietHost {
+ public:
+  bool AskOkCancel(const std::string&, const std::string&) override {
+    return true;
+  }
+};
+
+}  // namespace
+
+RestoreResult RestoreTree(const std::string& root, const Tables& tables,
+                          FileSystem& fs) {
+  AnsweringHost host;
+  FileNames files(fs);
+  std::vector<BatchProject> projects;
+  RestoreResult result;
+  result.restored = RestoreSubfolderProjects(OpenFolder(fs, root), files,
+                                             tables, host, fs, projects)
+                        .value_or(0);
+  result.projects = projects.size();
+  for (const BatchProject& p : projects) result.files += FilesRestored(p.plan);
   return result;
 }
 

@@ -51,6 +51,18 @@ struct BatchResult {
 BatchResult ConvertTree(const std::string& root, const Tables& tables,
                         FileSystem& fs, bool report);
 
+struct RestoreResult {
+  size_t projects = 0;  // project files the walk found
+  size_t restored = 0;  // projects with a file restored
+  size_t files = 0;     // files restored
+};
+
+// What the window's restore batch does once OK is pressed: every project of
+// every immediate subfolder of root that a conversion left, restored from
+// its backups, and what it renamed flushed at the end.
+RestoreResult RestoreTree(const std::string& root, const Tables& tables,
+                          FileSystem& fs);
+
 // What the single-project command does before its confirmation: the plan of
 // pth and its details text, whose size it returns. Nothing is written.
 size_t PlanProject(const std::string& pth, const Tables& tables,

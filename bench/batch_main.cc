@@ -5,6 +5,7 @@
 //   --no-flush  without the flush at the end, to weigh against cp -a alone
 //   --no-report without the projects' reports the window shows
 //   --plan      ROOT is a project file: only its plan, timed, nothing written
+//   --restore   ROOT holds a converted tree: restores it from its backups
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   bool seam = false;
   bool report = true;
   bool plan = false;
+  bool restore = false;
   int arg = 1;
   for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
     if (std::strcmp(argv[arg], "--copies") == 0) {
@@ -28,6 +30,8 @@ int main(int argc, char** argv) {
       report = false;
     } else if (std::strcmp(argv[arg], "--plan") == 0) {
       plan = true;
+    } else if (std::strcmp(argv[arg], "--restore") == 0) {
+      restore = true;
     } else {
       arg = argc;
     }
@@ -35,8 +39,9 @@ int main(int argc, char** argv) {
   if (arg != argc - 1) {
     std::fprintf(stderr,
                  "usage: %s [--copies] [--no-flush] [--no-report] ROOT\n"
-                 "       %s --plan PROJECT\n",
-                 argv[0], argv[0]);
+                 "       %s --plan PROJECT\n"
+                 "       %s [--copies] [--no-flush] --restore ROOT\n",
+                 argv[0], argv[0], argv[0]);
     return 2;
   }
   try {
@@ -47,6 +52,12 @@ int main(int argc, char** argv) {
       const std::chrono::duration<double, std::milli> took =
           std::chrono::steady_clock::now() - start;
       std::printf("plan_ms=%.2f details=%zu messages=0\n", took.count(), bytes);
+      return 0;
+    }
+    if (restore) {
+      const RestoreResult r = RestoreTree(argv[arg], InitTables(), used);
+      std::printf("projects=%zu restored=%zu files=%zu\n", r.projects,
+                  r.restored, r.files);
       return 0;
     }
     const BatchResult r = ConvertTree(argv[arg], InitTables(), used, report);

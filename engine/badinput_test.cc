@@ -5,9 +5,12 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "engine/files.h"
 #include "engine/projectconvert.h"
+#include "engine/restorecommand.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/testkit/testing.h"
 #include "engine/testkit/treecheck.h"
@@ -59,8 +62,107 @@ class BadInput : public ::testing::Test {
     EXPECT_TRUE(host.enabled);
   }
 
+  // Restores P/P.vbp and expects the error err naming path, with nothing
+  // changed.
+  void ExpectRestoreRefused(int err, const std::string& path,
+                            const std::string& pth,
+                            FileSystem& fs = DefaultFileSystem()) {
+    const Tree before = ReadTree(dir.path());
+    host.answers = {true};
+    RestorePlan plan;
+    try {
+      RestoreProject(dir / pth, kTables, host, fs, plan);
+      ADD_FAILURE() << "no error for " << path;
+    } catch (const std::filesystem::filesystem_error& e) {
+      EXPECT_EQ(err, e.code().value()) << path;
+      EXPECT_EQ(dir / path, e.path1().string());
+    }
+    EXPECT_EQ(before, ReadTree(dir.path())) << path;
+    EXPECT_TRUE(host.enabled);
+  }
+
   std::string error_path;
 };
+
+TEST_F(BadInput, RestoreRefusesWhatItCannotRenameBack) {
+  const auto unreadable = [](const std::string& path) {
+    auto fs = std::make_unique<FaultyFileSystem>();
+    fs->unreadable = {path};
+    return fs;
+  };
+  const struct {
+    const char* path;  // the error's, below the temporary folder
+    int err;
+    std::function<void(const TempDir&)> arrange;
+    std::unique_ptr<FaultyFileSystem> fs;
+  } cases[] = {
+      {"P/Gone.vbp", ENOENT, [](const TempDir&) {}, nullptr},
+      {"P/Folder.vbp", EISDIR,
+       [](const TempDir& d) { d.Write("P/Folder.vbp/x", ""); }, nullptr},
+      {"P/P.vbp", EACCES, [](const TempDir&) {}, unreadable(dir / "P/P.vbp")},
+      {"P/P.vbp.bak", EISDIR,
+       [](const TempDir& d) {
+         std::filesystem::remove(d / "P/P.vbp.bak");
+         d.Write("P/P.vbp.bak/x", "");
+       },
+       nullptr},
+      {"P/a.frm.bak", EISDIR,
+       [](const TempDir& d) {
+         std::filesystem::remove(d / "P/a.frm.bak");
+         d.Write("P/a.frm.bak/x", "");
+       },
+       nullptr},
+      {"P/a.frm.bak", EINVAL,
+       [](const TempDir& d) {
+         std::filesystem::rename(d / "P/a.frm.bak", d / "P/elsewhere");
+         std::filesystem::create_symlink("elsewhere", d / "P/a.frm.bak");
+       },
+       nullptr},
+      {"P/a.frm.bak", EACCES, [](const TempDir&) {},
+       unreadable(dir / "P/a.frm.bak")},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(dir / "P");
+    WriteProject("Form=a.frm\r\n");
+    dir.Write("P/a.frm", kGrid);
+    EXPECT_EQ(0, Convert());
+    c.arrange(dir);
+    const std::string pth =
+        std::string(c.path).ends_with(".vbp") ? c.path : std::string("P/P.vbp");
+    if (c.fs) {
+      ExpectRestoreRefused(c.err, c.path, pth, *c.fs);
+    } else {
+      ExpectRestoreRefused(c.err, c.path, pth);
+    }
+  }
+}
+
+// A listed link stays a link: its backup goes back over the file it
+// reaches. A backup on another drive cannot be renamed back, and the check
+// says so before anything is renamed.
+TEST_F(BadInput, RestoreThroughALinkAndAcrossDrives) {
+  TempDir other("/tmp");
+  const bool apart = StatFile(DefaultFileSystem(), dir.path()).id.device !=
+                     StatFile(DefaultFileSystem(), other.path()).id.device;
+  for (const TempDir* target : {&dir, &other}) {
+    if (target == &other && !apart) continue;
+    std::filesystem::remove_all(dir / "P");
+    target->Write("Real/f.frm", kGrid);
+    WriteProject("Form=link.frm\r\n");
+    std::filesystem::create_symlink(*target / "Real/f.frm", dir / "P/link.frm");
+    EXPECT_EQ(0, Convert());
+    if (target == &other) {
+      ExpectRestoreRefused(EXDEV, "P/link.frm.bak", "P/P.vbp");
+      continue;
+    }
+    host.answers = {true};
+    RestorePlan plan;
+    RestoreProject(dir / "P/P.vbp", kTables, host, DefaultFileSystem(), plan);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "P/link.frm"));
+    EXPECT_EQ(kGrid, dir.Read("Real/f.frm"));
+    EXPECT_FALSE(dir.Exists("P/link.frm.bak"));
+  }
+}
 
 TEST_F(BadInput, EmptyFiles) {
   dir.Write("P/P.vbp", "");

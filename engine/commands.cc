@@ -8,9 +8,6 @@
 #include "engine/paths.h"
 #include "engine/text.h"
 
-namespace {
-
-// A conversion runs in its project's folder.
 void EnterFolderOf(const std::string& pth, FileSystem& fs) {
   const std::string folder = SplitPath(pth).folder;
   if (folder.empty()) return;
@@ -18,8 +15,6 @@ void EnterFolderOf(const std::string& pth, FileSystem& fs) {
     ThrowFileError("chdir", folder, err);
   }
 }
-
-}  // namespace
 
 std::string FolderView::Subfolder(size_t k) const {
   return JoinPath(path, subfolders.at(k));
@@ -54,32 +49,52 @@ bool IsProjectFileName(const std::string& f) {
   return f.size() >= 4 && EqualsIgnoreCase(f.substr(f.size() - 4), ".vbp");
 }
 
+SubfolderWalk::SubfolderWalk(const FolderView& dir, FileListing& files,
+                             FileSystem& fs)
+    : dir_(dir), files_(files), fs_(fs) {}
+
+bool SubfolderWalk::Next() {
+  if (dir_.error) throw *dir_.error;
+  for (;;) {
+    while (j_ < m_) {
+      const std::string& f = files_.FileName(j_++);
+      if (!IsProjectFileName(f)) continue;
+      file_ = f;
+      if (std::error_code err = fs_.ChangeDir(files_.Path())) {
+        ThrowFileError("chdir", files_.Path(), err);
+      }
+      return true;
+    }
+    if (k_ == dir_.subfolders.size()) return false;
+    m_ = j_ = 0;
+    files_.SetPath(dir_.Subfolder(k_++));
+    m_ = files_.FileCount();
+  }
+}
+
+std::string SubfolderWalk::Path() const {
+  return JoinPath(files_.Path(), file_);
+}
+
+std::string SubfolderWalk::Name() const {
+  return JoinPath(dir_.subfolders[k_ - 1], file_);
+}
+
 uint64_t ConvertSubfolderProjects(const FolderView& dir, FileListing& files,
                                   const Tables& tables, ConversionHost& host,
                                   FileSystem& fs, WrittenFiles& written,
                                   BatchReport* reports) {
-  if (dir.error) throw *dir.error;
   uint64_t counter = 0;
-  for (size_t k = 0; k < dir.subfolders.size(); ++k) {
-    files.SetPath(dir.Subfolder(k));
-    const size_t m = files.FileCount();
-    for (size_t j = 0; j < m; ++j) {
-      const std::string& f = files.FileName(j);
-      if (!IsProjectFileName(f)) continue;
-      const std::string pth = JoinPath(files.Path(), f);
-      if (std::error_code err = fs.ChangeDir(files.Path())) {
-        ThrowFileError("chdir", files.Path(), err);
-      }
-      ProjectReport report;
-      ConvertProject(pth, false, tables, host, fs, &written,
-                     reports != nullptr ? &report : nullptr);
-      if (reports != nullptr) {
-        // The batch names a project by its place in the folder.
-        report.name = JoinPath(dir.subfolders[k], f);
-        reports->Add(report);
-      }
-      ++counter;
+  SubfolderWalk walk(dir, files, fs);
+  while (walk.Next()) {
+    ProjectReport report;
+    ConvertProject(walk.Path(), false, tables, host, fs, &written,
+                   reports != nullptr ? &report : nullptr);
+    if (reports != nullptr) {
+      report.name = walk.Name();
+      reports->Add(report);
     }
+    ++counter;
   }
   return counter;
 }
@@ -96,16 +111,22 @@ std::string FailureText(const std::filesystem::filesystem_error& e) {
   return text;
 }
 
-void ConvertChosenProject(CommandSession& session) {
+std::optional<std::string> ChooseProject(CommandSession& session) {
   const FileChoice chosen = session.window().OpenFile(Form1Description().dlg);
   if (!chosen.error.empty()) {
     session.Box(BoxKind::kFailure, chosen.error);
-    return;
+    return std::nullopt;
   }
-  if (chosen.path.empty()) return;  // cancelled
+  if (chosen.path.empty()) return std::nullopt;  // cancelled
+  return chosen.path;
+}
+
+void ConvertChosenProject(CommandSession& session) {
+  const std::optional<std::string> pth = ChooseProject(session);
+  if (!pth) return;
   try {
-    EnterFolderOf(chosen.path, session.fs());
-    ConvertProject(chosen.path, true, session.tables(), session, session.fs());
+    EnterFolderOf(*pth, session.fs());
+    ConvertProject(*pth, true, session.tables(), session, session.fs());
   } catch (const std::filesystem::filesystem_error& e) {
     session.ReportFailure(e);
   }

@@ -68,9 +68,33 @@ class FileNames : public FileListing {
 // are ".vbp", letter case ignored.
 bool IsProjectFileName(const std::string& f);
 
-// The batch's walk: for each subfolder that dir shows, the files list
-// follows it, and each project file in it is converted without questions in
-// its own folder, a form that projects share converted once (written
+// The batch's walk: for each subfolder that dir shows, the file list
+// follows it, and each file of it that IsProjectFileName takes is a
+// project, handled in its own folder.
+class SubfolderWalk {
+ public:
+  SubfolderWalk(const FolderView& dir, FileListing& files, FileSystem& fs);
+
+  // Moves to the next project file and makes its folder the current
+  // directory; false after the last. Throws when a folder cannot be listed
+  // or entered, and at once when dir could not be listed.
+  bool Next();
+  std::string Path() const;  // the project file's, in full
+  // As the batch names a project: by its place in the folder.
+  std::string Name() const;
+
+ private:
+  const FolderView& dir_;
+  FileListing& files_;
+  FileSystem& fs_;
+  size_t k_ = 0;  // the subfolders the file list has followed
+  size_t m_ = 0;  // the files it shows there
+  size_t j_ = 0;  // those looked at
+  std::string file_;
+};
+
+// The batch's conversion: each project file of the walk is converted
+// without questions, a form that projects share converted once (written
 // records them). Returns how many project files it handled. Throws at the
 // first failure, and at once when dir could not be listed. reports, when
 // given, takes the report of each project handled, named by its subfolder
@@ -86,7 +110,15 @@ std::string DoneText(uint64_t counter);
 // "Error N: text" and the path on a line of its own.
 std::string FailureText(const std::filesystem::filesystem_error& e);
 
+// A command runs each project in its project's folder: makes the folder of
+// pth the current directory.
+void EnterFolderOf(const std::string& pth, FileSystem& fs);
+
 // The window's commands, each run by session.Run from its handler.
+
+// The open-file dialog of a command that takes one project file: the path
+// chosen, or nothing when the dialog was cancelled or failed (reported).
+std::optional<std::string> ChooseProject(CommandSession& session);
 
 // cmd_Click: the open-file dialog; the project chosen is converted in its
 // own folder, asking first. A failure is reported.

@@ -35,4 +35,26 @@ class ConversionHost : public ProgressList {
   virtual void PumpEvents() = 0;  // processes the events waiting, returns
 };
 
+// Keeps the window disabled while a project is read and written, and
+// enables it again however the command ends.
+class WindowDisabled {
+ public:
+  explicit WindowDisabled(ConversionHost& host) : host_(host) {
+    host_.SetWindowEnabled(false);
+  }
+  WindowDisabled(const WindowDisabled&) = delete;
+  WindowDisabled& operator=(const WindowDisabled&) = delete;
+  ~WindowDisabled() { host_.SetWindowEnabled(true); }
+
+ private:
+  ConversionHost& host_;
+};
+
+// After each file: the window shows the progress and stays responsive,
+// while it takes no input.
+inline void Breathe(ConversionHost& host) {
+  host.Repaint();
+  host.PumpEvents();
+}
+
 #endif  // ENGINE_CONVERSIONHOST_H_

@@ -1,5 +1,7 @@
 // Every file operation of a conversion is made to fail in turn, and after
-// each failure the tree on disk is held to the promise of CheckTree.
+// each failure the tree on disk is held to the promise of CheckTree; of a
+// restore, to the promise of CheckRestoredTree, and a second restore must
+// then give the tree back as it was before its conversion.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,6 +10,7 @@
 #include <functional>
 
 #include "engine/projectconvert.h"
+#include "engine/restorecommand.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/testkit/sampletrees.h"
 #include "engine/testkit/testing.h"
@@ -27,6 +30,28 @@ void RunProject(const std::string& root, ConversionHost& host, FileSystem& fs) {
 
 void RunBatch(const std::string& root, ConversionHost& host, FileSystem& fs) {
   ConvertBatch(root, kTables, host, fs);
+}
+
+void RestoreDemo(const std::string& root, RecordingHost& host, FileSystem& fs) {
+  host.answers = {true};
+  RestorePlan plan;
+  RestoreProject(root + "/Demo/Demo.vbp", kTables, host, fs, plan);
+}
+
+void RestoreAll(const std::string& root, RecordingHost& host, FileSystem& fs) {
+  host.answers = {true};
+  RestoreBatch(root, kTables, host, fs);
+}
+
+using RestoreRun = std::function<void(const std::string& root,
+                                      RecordingHost& host, FileSystem& fs)>;
+
+// A sample without backups from before: a round trip gives it back whole.
+Tree WithoutBackups(Tree tree) {
+  std::erase_if(tree, [](const auto& entry) {
+    return entry.first.ends_with(".frm.bak");
+  });
+  return tree;
 }
 
 class FaultLoop : public ::testing::Test {
@@ -110,6 +135,45 @@ class FaultLoop : public ::testing::Test {
     return failed;
   }
 
+  // The restore of sample once converted, with each of its operations
+  // failing in turn; returns how many runs failed.
+  size_t FailEachRestoreInTurn(const Tree& sample, const Conversion& convert,
+                               const RestoreRun& restore, bool sticky) {
+    TempDir dir;
+    WriteTree(dir.path(), sample);
+    const Tree before = ReadTree(dir.path());
+    RecordingHost host;
+    convert(dir.path(), host, DefaultFileSystem());
+    const Tree converted = ReadTree(dir.path());
+    FaultyFileSystem counting;
+    restore(dir.path(), host, counting);
+    EXPECT_EQ(before, ReadTree(dir.path()));
+    size_t failed = 0;
+    for (size_t n = 1; n <= counting.operations; ++n) {
+      TempDir copy;
+      WriteTree(copy.path(), converted);
+      FaultyFileSystem fs;
+      fs.fail_at = n;
+      fs.sticky = sticky;
+      RecordingHost faulty, again;
+      try {
+        restore(copy.path(), faulty, fs);
+      } catch (const std::filesystem::filesystem_error& e) {
+        ++failed;
+        EXPECT_EQ(0u, e.path1().string().rfind(copy.path(), 0)) << fs.failed;
+      }
+      EXPECT_TRUE(faulty.enabled) << fs.failed;
+      EXPECT_EQ(std::vector<std::string>{},
+                CheckRestoredTree(before, converted, ReadTree(copy.path())))
+          << fs.failed;
+      restore(copy.path(), again, DefaultFileSystem());
+      EXPECT_EQ(before, ReadTree(copy.path())) << fs.failed;
+    }
+    runs += counting.operations;
+    failures += failed;
+    return failed;
+  }
+
   size_t operations = 0;  // of the last finished run
   size_t runs = 0;
   size_t failures = 0;
@@ -127,6 +191,16 @@ TEST_F(FaultLoop, BatchSurvivesADeviceThatStopsForGood) {
   // Nothing can be written or tidied after the failure: the new file being
   // written may stay half written under its temporary name.
   EXPECT_GT(FailEachInTurn(SampleBatch(), RunBatch, EIO, true), 100u);
+}
+
+TEST_F(FaultLoop, RestoreSurvivesEachOperationFailing) {
+  EXPECT_GT(FailEachRestoreInTurn(WithoutBackups(SampleProject()), RunProject,
+                                  RestoreDemo, false),
+            30u);
+  EXPECT_GT(FailEachRestoreInTurn(SampleBatch(), RunBatch, RestoreAll, false),
+            50u);
+  EXPECT_GT(FailEachRestoreInTurn(SampleBatch(), RunBatch, RestoreAll, true),
+            50u);
 }
 
 TEST_F(FaultLoop, BatchSurvivesTheDiskFillingUp) {

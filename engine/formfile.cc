@@ -140,26 +140,17 @@ class ConvertedFile {
   size_t taken_ = 0;
 };
 
-// How a file's bytes stand to its backup's conversion.
-enum class Likeness {
-  kSame,  // what a run stopped after converting it leaves
-  // Shorter by whole pages, or with zero bytes where the conversion has
-  // others, and otherwise the same: what a power cut leaves of a file whose
-  // bytes had not all reached the disk.
-  kCut,
-  kOther,
-};
-
-// Compares the bytes of a listed file, fed as they are read, with its
-// backup's conversion.
-class BackupComparison {
+// Compares the bytes of a listed file, fed as they are read, with what
+// Theirs reads: its backup's conversion.
+template <class Theirs>
+class Comparison {
  public:
-  BackupComparison(FileSystem& fs, const std::string& backup,
-                   const Tables& tables)
-      : converted_(OpenSource(fs, backup), tables),
+  template <class... Args>
+  explicit Comparison(Args&&... theirs)
+      : converted_(std::forward<Args>(theirs)...),
         buf_(std::make_unique_for_overwrite<char[]>(kChunk)) {}
-  BackupComparison(const BackupComparison&) = delete;
-  BackupComparison& operator=(const BackupComparison&) = delete;
+  Comparison(const Comparison&) = delete;
+  Comparison& operator=(const Comparison&) = delete;
 
   // Whether further bytes can change nothing: the file is another.
   bool Known() const { return likeness_ == Likeness::kOther; }
@@ -205,11 +196,13 @@ class BackupComparison {
     }
   }
 
-  ConvertedFile converted_;
+  Theirs converted_;
   std::unique_ptr<char[]> buf_;
   uint64_t size_ = 0;  // of the file, as far as fed
   Likeness likeness_ = Likeness::kSame;
 };
+
+using BackupComparison = Comparison<ConvertedFile>;
 
 // The comparison a file needs: with its backup's conversion where the
 // backup is a regular file other than the file itself.
@@ -224,7 +217,8 @@ std::optional<BackupComparison> ComparisonFor(const std::string& path,
   if (backup.kind != FileSystem::Kind::kRegular || SameFile(backup, status)) {
     return std::nullopt;
   }
-  return std::optional<BackupComparison>(std::in_place, fs, bak, tables);
+  return std::optional<BackupComparison>(std::in_place, OpenSource(fs, bak),
+                                         tables);
 }
 
 // Reads a listed file once for its plan: every chunk goes to the scan and,
@@ -364,4 +358,49 @@ FormPlan WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
     source.Close();
   });
   return {!AlreadyConverted(scan, tables), EndsOf(scan)};
+}
+
+namespace {
+
+// Bytes in memory, read like a file.
+class BytesReader {
+ public:
+  explicit BytesReader(std::string_view bytes) : bytes_(bytes) {}
+  size_t Read(char* buf, size_t n) {
+    const size_t k = bytes_.copy(buf, n);
+    bytes_.remove_prefix(k);
+    return k;
+  }
+
+ private:
+  std::string_view bytes_;
+};
+
+}  // namespace
+
+Likeness CompareWithConversion(const std::string& path,
+                               const std::string& backup, const Tables& tables,
+                               FileSystem& fs) {
+  BackupComparison comparison(OpenSource(fs, backup), tables);
+  ReadChunks(fs, path, [&](std::string_view chunk) {
+    comparison.Feed(chunk);
+    return !comparison.Known();
+  });
+  return comparison.Finish();
+}
+
+Likeness CompareBytes(std::string_view mine, std::string_view theirs) {
+  Comparison<BytesReader> comparison(theirs);
+  comparison.Feed(mine);
+  return comparison.Finish();
+}
+
+bool LooksConverted(const std::string& path, const Tables& tables,
+                    FileSystem& fs) {
+  TextScan scan = MarksScan(tables);
+  ReadChunks(fs, path, [&](std::string_view chunk) {
+    scan.Feed(chunk);
+    return !scan.Decided();
+  });
+  return AlreadyConverted(scan, tables);
 }

@@ -2,6 +2,7 @@
 #define ENGINE_FORMFILE_H_
 
 #include <string>
+#include <string_view>
 
 #include "engine/filesystem.h"
 #include "engine/lines.h"
@@ -41,5 +42,29 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
 FormPlan WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
                          const Tables& tables, FileSystem& fs,
                          LineWatch* watch = nullptr);
+
+// How a file's bytes stand to what a conversion writes for it.
+enum class Likeness {
+  kSame,  // what a run stopped after converting it leaves
+  // Shorter by whole pages, or with zero bytes where the conversion has
+  // others, and otherwise the same: what a power cut leaves of a file whose
+  // bytes had not all reached the disk.
+  kCut,
+  kOther,
+};
+
+// The bytes of the file at path against the conversion of the file at
+// backup, read in bounded memory.
+Likeness CompareWithConversion(const std::string& path,
+                               const std::string& backup, const Tables& tables,
+                               FileSystem& fs);
+// mine against theirs, by the same rule: a project file against the text
+// its conversion writes.
+Likeness CompareBytes(std::string_view mine, std::string_view theirs);
+
+// The already-converted test alone, by the file's own texts: it holds
+// version 8c text and no version 8 header.
+bool LooksConverted(const std::string& path, const Tables& tables,
+                    FileSystem& fs);
 
 #endif  // ENGINE_FORMFILE_H_

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "engine/testkit/sampletrees.h"
 #include "engine/testkit/testing.h"
@@ -17,16 +18,17 @@
 
 namespace {
 
-// Starts the driver on path; kill_at 0 lets it run to its end.
-pid_t Start(const std::string& path, size_t kill_at) {
+// Starts the driver on path, converting or restoring; kill_at 0 lets it
+// run to its end.
+pid_t Start(const std::string& path, size_t kill_at, bool restore = false) {
   const std::string at = std::to_string(kill_at);
+  const char* mode = restore ? "--restore" : path.c_str();
+  const char* first = restore ? path.c_str() : nullptr;
+  const char* second = kill_at == 0 ? nullptr : at.c_str();
   const pid_t pid = fork();
   if (pid == 0) {
-    if (kill_at == 0) {
-      execl(CONVERT_DRIVER, CONVERT_DRIVER, path.c_str(), nullptr);
-    } else {
-      execl(CONVERT_DRIVER, CONVERT_DRIVER, path.c_str(), at.c_str(), nullptr);
-    }
+    if (first == nullptr) std::swap(first, second);
+    execl(CONVERT_DRIVER, CONVERT_DRIVER, mode, first, second, nullptr);
     _exit(127);
   }
   return pid;
@@ -93,6 +95,28 @@ TEST_F(Kill, AtEveryFileOperationOfABatch) {
   }
   std::printf("killed before each of %zu operations\n", kills);
   EXPECT_GT(kills, 100u);
+}
+
+// A restore only renames: killed anywhere, it leaves every name with its
+// converted or its original bytes, and a second restore finishes it.
+TEST_F(Kill, AtEveryFileOperationOfARestore) {
+  Prepare(SampleBatch());
+  size_t kills = 0;
+  for (size_t k = 1;; ++k) {
+    TempDir dir;
+    WriteTree(dir.path(), converted);
+    const int status = Wait(Start(dir.path(), k, true));
+    if (Finished(status)) break;
+    ASSERT_TRUE(Killed(status)) << "operation " << k << ", status " << status;
+    ++kills;
+    EXPECT_EQ(std::vector<std::string>{},
+              CheckRestoredTree(before, converted, ReadTree(dir.path())))
+        << "killed before operation " << k;
+    ASSERT_TRUE(Finished(Wait(Start(dir.path(), 0, true)))) << k;
+    EXPECT_EQ(before, ReadTree(dir.path())) << "killed before " << k;
+  }
+  std::printf("restore killed before each of %zu operations\n", kills);
+  EXPECT_GT(kills, 50u);
 }
 
 TEST_F(Kill, AfterRandomDelays) {

@@ -1,10 +1,12 @@
 // The power is cut before and after every file operation of a conversion,
+// and of a restore,
 // and every disk the cut may leave is checked: the bytes of every original
 // exist whole, under the file's own name or under its backup's. On a few of
 // those disks per cut the conversion then runs again, as a user would once
 // the power is back, and the same must hold after it; besides, no backup may
 // take bytes that are neither its file's original nor what it held already,
-// which is how a file cut short would end up as the only "original".
+// which is how a file cut short would end up as the only "original". A
+// second restore must give back the tree as it was before its conversion.
 #include "engine/testkit/powercut.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 
 #include "engine/files.h"
 #include "engine/projectconvert.h"
+#include "engine/restorecommand.h"
 #include "engine/testkit/batchdriver.h"
 #include "engine/testkit/sampletrees.h"
 #include "engine/testkit/testing.h"
@@ -41,6 +44,9 @@ struct Command {
   std::string root;  // the folder the model's names start with
   bool batch = false;
   bool no_links = false;
+  bool restore = false;
+  // What a restore must leave: the disk as before the conversion.
+  const DiskModel::Disk* restored = nullptr;
 };
 
 struct Cuts {
@@ -52,6 +58,7 @@ struct Cuts {
   size_t failed = 0;                // reruns that failed otherwise
   size_t rerun_lost = 0;            // originals lost after a rerun
   size_t cut_backups = 0;           // backups a rerun filled with other bytes
+  size_t unfinished = 0;            // restores run again that left another tree
   std::vector<std::string> faults;  // the first few, where and what
 
   void Note(size_t cut, const std::string& what) {
@@ -113,8 +120,14 @@ DiskModel::Disk ConvertAgain(const Command& command,
   RecordingHost host;
   const stdfs::path cwd = stdfs::current_path();
   ++result.reruns;
+  host.answers = {true};
+  RestorePlan plan;
   try {
-    if (command.batch) {
+    if (command.restore && command.batch) {
+      RestoreBatch(root, kTables, host, fs);
+    } else if (command.restore) {
+      RestoreProject(root + "/Demo/Demo.vbp", kTables, host, fs, plan);
+    } else if (command.batch) {
       ConvertBatch(root, kTables, host, fs);
     } else {
       ConvertProject(root + "/Demo/Demo.vbp", false, kTables, host, fs);
@@ -170,6 +183,10 @@ Cuts CutEverywhere(const DiskModel& model, const DiskModel::Disk& originals,
         ++result.rerun_lost;
         result.Note(cut, where + ": original lost: " +
                              name.substr(again->root.size() + 1));
+      }
+      if (again->restored != nullptr && left != *again->restored) {
+        ++result.unfinished;
+        result.Note(cut, where + ": a second restore left another tree");
       }
       for (const std::string& name : CutBackups(disks[d], left, originals)) {
         ++result.cut_backups;
@@ -232,6 +249,57 @@ TEST_P(PowerCut, NoOriginalIsLostAtAnyCutNorByConvertingAgain) {
     EXPECT_EQ(0u, cuts.failed);
     EXPECT_EQ(0u, cuts.rerun_lost);
     EXPECT_EQ(0u, cuts.cut_backups);
+    for (const std::string& fault : cuts.faults) ADD_FAILURE() << fault;
+    // Restoring is the other way back after a cut, and loses nothing either.
+    const Command restore{again.root, batch, no_links, true};
+    const Cuts restores = CutEverywhere(fs.model(), originals, &restore);
+    std::printf("restored instead on %zu: %zu failed, %zu originals lost\n",
+                restores.reruns, restores.failed, restores.rerun_lost);
+    EXPECT_EQ(0u, restores.failed + restores.rerun_lost + restores.cut_backups);
+    for (const std::string& fault : restores.faults) ADD_FAILURE() << fault;
+  }
+}
+
+// A restore writes nothing: what the conversion flushed is on disk, and
+// a cut leaves each name before or after its rename.
+TEST_P(PowerCut, NoOriginalIsLostByARestoreAndASecondFinishesIt) {
+  const bool no_links = GetParam();
+  for (const bool batch : {false, true}) {
+    TempDir dir;
+    Tree tree = batch ? Batch() : SampleProject();
+    tree.erase("Demo/frmMain.frm.bak");
+    WriteTree(dir.path(), tree);
+    const DiskModel::Disk before = ReadDisk(dir.path());
+    DiskModel::Disk originals = before;
+    std::erase_if(originals, [](const auto& file) {
+      return file.first.ends_with(".bak");
+    });
+    const Command again{Normal(dir.path()), batch, no_links, true, &before};
+    FaultyFileSystem converting;
+    converting.no_links = no_links;
+    RecordingHost host;
+    if (batch) {
+      ConvertBatch(dir.path(), kTables, host, converting);
+    } else {
+      ConvertProject(dir / "Demo/Demo.vbp", false, kTables, host, converting);
+    }
+    host.answers = {true};
+    JournalingFileSystem fs(dir.path());
+    fs.no_links = no_links;
+    RestorePlan plan;
+    if (batch) {
+      RestoreBatch(dir.path(), kTables, host, fs);
+    } else {
+      RestoreProject(dir / "Demo/Demo.vbp", kTables, host, fs, plan);
+    }
+    const Cuts cuts = CutEverywhere(fs.model(), originals, &again);
+    std::printf(
+        "restore of a %s%s: %zu cuts, %zu disks, %zu originals lost; "
+        "restored again on %zu: %zu failed, %zu unfinished\n",
+        batch ? "batch" : "project", no_links ? ", copies" : "", cuts.cuts,
+        cuts.disks, cuts.lost, cuts.reruns, cuts.failed, cuts.unfinished);
+    EXPECT_GT(cuts.cuts, 5u);
+    EXPECT_EQ(0u, cuts.lost + cuts.failed + cuts.rerun_lost + cuts.unfinished);
     for (const std::string& fault : cuts.faults) ADD_FAILURE() << fault;
   }
 }

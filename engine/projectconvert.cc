@@ -36,13 +36,6 @@ void AddEntries(std::string_view text, std::string_view key,
   }
 }
 
-bool IsConvertible(std::string_view text, const Tables& tables) {
-  for (const ReplacementRow& row : tables.ProjTable) {
-    if (FindIgnoreCase(text, row.find) != std::string_view::npos) return true;
-  }
-  return false;
-}
-
 // A box's text: its paragraphs, each set off from the next by a blank line.
 std::string Paragraphs(std::initializer_list<std::string_view> parts) {
   std::string text;
@@ -79,34 +72,11 @@ std::string ConvertedText(const std::string& name) {
   });
 }
 
-// Keeps the window disabled while a project is read and written, and
-// enables it again however the conversion ends.
-class WindowDisabled {
- public:
-  explicit WindowDisabled(ConversionHost& host) : host_(host) {
-    host_.SetWindowEnabled(false);
-  }
-  WindowDisabled(const WindowDisabled&) = delete;
-  WindowDisabled& operator=(const WindowDisabled&) = delete;
-  ~WindowDisabled() { host_.SetWindowEnabled(true); }
-
- private:
-  ConversionHost& host_;
-};
-
-// After each file: the window shows the progress and stays responsive,
-// while it takes no input.
-void Breathe(ConversionHost& host) {
-  host.Repaint();
-  host.PumpEvents();
-}
-
 // One project as its plan found it.
 struct ProjectPlan {
   std::string pth, folder, name;
   std::string text;       // the project file as read
   std::string converted;  // with the project table applied
-  LineEnds ends = LineEnds::kCr;
   bool convertible = false;
   ReplacementNames names;  // of the project file
   std::string reached;     // the project file's path, links followed
@@ -124,8 +94,6 @@ ProjectPlan PlanProject(const std::string& pth, Conversion& c,
   plan.text = ReadWholeFile(c.fs, pth);
   plan.convertible = IsConvertible(plan.text, c.tables);
   if (!plan.convertible) return plan;
-  plan.ends = LineEndsOf(plan.text.find('\r') != std::string::npos,
-                         plan.text.find('\n') != std::string::npos);
   plan.converted = plan.text;
   ApplyTable(plan.converted, c.tables.ProjTable);
   plan.names = NamesOf(c.fs, pth);
@@ -213,8 +181,7 @@ FileReport ConvertItem(ProjectPlan& plan, size_t k, const std::string& fn,
 void ReplaceProjectFile(const ProjectPlan& plan, Conversion& c) {
   const FileSystem::Status written = Replace(
       c.fs, plan.names, [&](OutputFile& out, const FileSystem::Status&) {
-        out.Write(plan.converted);
-        out.Write(Terminator(plan.ends));
+        out.Write(ConvertedProjectFile(plan.text, c.tables));
       });
   c.written.Wrote(plan.pth, written);
 }
@@ -278,6 +245,26 @@ void Convert(const std::string& pth, bool interactive, Conversion& c,
 }
 
 }  // namespace
+
+bool IsConvertible(std::string_view project_text, const Tables& tables) {
+  for (const ReplacementRow& row : tables.ProjTable) {
+    if (FindIgnoreCase(project_text, row.find) != std::string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string ConvertedProjectFile(std::string_view project_text,
+                                 const Tables& tables) {
+  std::string converted(project_text);
+  ApplyTable(converted, tables.ProjTable);
+  const LineEnds ends =
+      LineEndsOf(project_text.find('\r') != std::string_view::npos,
+                 project_text.find('\n') != std::string_view::npos);
+  converted.append(Terminator(ends));
+  return converted;
+}
 
 std::vector<std::string> ListedFiles(std::string_view project_text) {
   std::vector<std::string> names;

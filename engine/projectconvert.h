@@ -17,6 +17,16 @@
 // entry whose value starts with a double quote names no file.
 std::vector<std::string> ListedFiles(std::string_view project_text);
 
+// Whether a project text references a version 8 control library: the find
+// text of a project table row occurs in it, case ignored.
+bool IsConvertible(std::string_view project_text, const Tables& tables);
+
+// What the conversion writes for a project file that held project_text:
+// the text with the project table applied, then one more line end of the
+// text's own kind.
+std::string ConvertedProjectFile(std::string_view project_text,
+                                 const Tables& tables);
+
 // Converts the project file pth and every form and user control it lists,
 // reporting through host, in four steps: a plan, by reading alone; the
 // check before writing, so that a project with a missing or unwritable file

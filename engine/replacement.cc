@@ -186,13 +186,15 @@ void ReplaceableCheck::Check(ReplacementNames& names,
   names.leftovers = backup_temp_taken || new_temp_taken;
 }
 
+void RemoveLeftovers(FileSystem& fs, const ReplacementNames& names) {
+  RemoveLeftover(fs, names.new_temp);
+  RemoveLeftover(fs, names.backup_temp);
+}
+
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names) {
   // Anything that took a temporary name since the check is not ours: the
   // new file's creation and the backup's link refuse a name that is taken.
-  if (names.leftovers) {
-    RemoveLeftover(fs, names.new_temp);
-    RemoveLeftover(fs, names.backup_temp);
-  }
+  if (names.leftovers) RemoveLeftovers(fs, names);
   const FileSystem::Status original = StatFile(fs, names.target);
   auto out =
       std::make_unique<OutputFile>(fs, names.new_temp, original.permissions);

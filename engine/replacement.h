@@ -63,6 +63,10 @@ class ReplaceableCheck {
   std::set<std::string> folders_;
 };
 
+// Removes what a killed run left under the temporary names of names: a
+// regular file, or nothing. Anything else is not ours, and throws.
+void RemoveLeftovers(FileSystem& fs, const ReplacementNames& names);
+
 // A file under a temporary name of ours, removed when this goes away
 // unless it was renamed into place.
 class TempName {

@@ -2,6 +2,7 @@
 
 #include "engine/commands.h"
 #include "engine/projectconvert.h"
+#include "engine/restorecommand.h"
 
 uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
                       ConversionHost& host, FileSystem& fs,
@@ -13,4 +14,13 @@ uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
       ConvertSubfolderProjects(dir, files, tables, host, fs, written, reports);
   FlushWritten(fs, written);
   return counter;
+}
+
+uint64_t RestoreBatch(const std::string& folder, const Tables& tables,
+                      ConversionHost& host, FileSystem& fs) {
+  const FolderView dir = OpenFolder(fs, folder);
+  FileNames files(fs);
+  std::vector<BatchProject> projects;
+  return RestoreSubfolderProjects(dir, files, tables, host, fs, projects)
+      .value_or(0);
 }

@@ -17,4 +17,10 @@ uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
                       ConversionHost& host, FileSystem& fs,
                       BatchReport* reports = nullptr);
 
+// The restore's batch the same way, its question answered as host answers
+// it. Returns how many projects had a file restored, 0 where nothing was
+// restored; throws at the first failure.
+uint64_t RestoreBatch(const std::string& folder, const Tables& tables,
+                      ConversionHost& host, FileSystem& fs);
+
 #endif  // ENGINE_TESTKIT_BATCHDRIVER_H_

@@ -16,13 +16,15 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(fs::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& base) {
   // create_directory makes a folder only where none was, so a name drawn
   // twice, or taken by another test run, is drawn again.
   std::random_device random;
-  const fs::path base = fs::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path folder = base / ("convtest." + std::to_string(random()));
+    const fs::path folder =
+        fs::path(base) / ("convtest." + std::to_string(random()));
     std::error_code ec;
     if (fs::create_directory(folder, ec)) {
       path_ = folder.string();

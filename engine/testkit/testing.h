@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/conversionhost.h"
+#include "engine/commands.h"
 #include "engine/filesystem.h"
 
 // Windows resolves the names a project lists by itself: a backslash is its
@@ -22,6 +22,7 @@ inline constexpr bool kWindows =
 class TempDir {
  public:
   TempDir();
+  explicit TempDir(const std::string& base);  // below base instead
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   ~TempDir();

@@ -158,3 +158,30 @@ std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
   }
   return broken;
 }
+
+std::vector<std::string> CheckRestoredTree(const Tree& before,
+                                           const Tree& converted,
+                                           const Tree& after) {
+  std::vector<std::string> broken;
+  for (const auto& [name, is] : after) {
+    if (converted.count(name) == 0) broken.push_back(name + " appeared");
+  }
+  for (const auto& [name, was] : converted) {
+    const TreeEntry* is = Find(after, name);
+    if (BaseOf(converted, name, kBak) != nullptr) {
+      const std::string file = name.substr(0, name.size() - kBak.size());
+      const TreeEntry* back = Find(after, file);
+      if (is == nullptr ? back == nullptr || *back != was : *is != was) {
+        broken.push_back(name + " went without giving its bytes back");
+      }
+      continue;
+    }
+    const TreeEntry* original = Find(before, name);
+    if (is == nullptr) {
+      broken.push_back(name + " disappeared");
+    } else if (*is != was && (original == nullptr || *is != *original)) {
+      broken.push_back(name + " holds neither its converted nor its bytes");
+    }
+  }
+  return broken;
+}

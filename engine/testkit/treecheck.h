@@ -38,4 +38,12 @@ TreeEntry Link(std::string target);
 std::vector<std::string> CheckTree(const Tree& before, const Tree& after,
                                    const Tree& converted, bool in_flight);
 
+// The promise a restore keeps however it ends, starting from converted, the
+// tree a conversion of before left: every name holds its converted or its
+// original bytes; a backup is only ever gone by giving its bytes back to
+// its file; nothing appears. Returns one line per broken promise.
+std::vector<std::string> CheckRestoredTree(const Tree& before,
+                                           const Tree& converted,
+                                           const Tree& after);
+
 #endif  // ENGINE_TESTKIT_TREECHECK_H_
