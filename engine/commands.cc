@@ -6,6 +6,7 @@
 #include "engine/files.h"
 #include "engine/listing.h"
 #include "engine/paths.h"
+#include "engine/restorecommand.h"
 #include "engine/text.h"
 
 void EnterFolderOf(const std::string& pth, FileSystem& fs) {
@@ -159,7 +160,10 @@ void ConvertBatchFolder(CommandSession& session) {
 void RunMenuCommand(CommandSession& session, MenuCommand command) {
   switch (command) {
     case MenuCommand::kRestoreProject:
+      session.Run(RestoreChosenProject);
+      return;
     case MenuCommand::kRestoreFolder:
+      session.Run(RestoreBatchFolder);
       return;
     case MenuCommand::kExit:
       if (session.MayClose()) session.window().Close();

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "ui/filelist.h"
@@ -46,6 +47,27 @@ const char kForm[] =
 
 const char kNoGridProject[] = "Type=Exe\r\nForm=frmNotes.frm\r\n";
 
+// Every file below root, by its path from there, with its bytes.
+std::map<std::string, std::string> Tree(const QString& root) {
+  std::map<std::string, std::string> tree;
+  const std::filesystem::path top = TestPath(root, "");
+  for (const auto& e : std::filesystem::recursive_directory_iterator(top)) {
+    if (!e.is_regular_file()) continue;
+    const std::string rel = e.path().lexically_relative(top).string();
+    tree[rel] = ReadTestFile(root, rel.c_str());
+  }
+  return tree;
+}
+
+// The item of the File menu that runs command.
+QAction* MenuItem(const Form1& form, MenuCommand command) {
+  const auto& items = Form1Description().menus[0].items;
+  const QList<QAction*> made = form.menu_bar()->actions()[0]->menu()->actions();
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].command == command) return made[qsizetype(i)];
+  return nullptr;
+}
+
 }  // namespace
 
 class CommandsTest : public QObject {
@@ -55,6 +77,8 @@ class CommandsTest : public QObject {
   void init();
   void ProjectConvertsAfterConfirmation();
   void BatchConvertsEveryProjectOneLevelDown();
+  void MenuRestoresAProjectFromItsBackups();
+  void MenuRestoresEveryProjectOneLevelDown();
 
  private:
   bool Converted(const char* name);  // rewritten, with its original in .bak
@@ -179,6 +203,77 @@ void CommandsTest::BatchConvertsEveryProjectOneLevelDown() {
        {"Batch/Accounts/frmMain.frm", "Batch/Shipping/Shipping.vbp"})
     QVERIFY2(Converted(name), name);
   QCOMPARE(form.Dir1->Path(), TestFolder(root_, "Batch"));
+  QCOMPARE(form.File1->Path(), TestFolder(root_, "Batch/Shipping"));
+  QVERIFY(form.isEnabled());
+}
+
+void CommandsTest::MenuRestoresAProjectFromItsBackups() {
+  WriteTestFile(root_, "Orders/Orders.vbp",
+                Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"));
+  WriteTestFile(root_, "Orders/frmMain.frm", kForm);
+  WriteTestFile(root_, "Orders/Forms/frmOrders.frm", kForm);
+  const auto before = Tree(root_);
+  ScriptedDialogs dlg;
+  dlg.files = {root_ + "/Orders/Orders.vbp", root_ + "/Orders/Orders.vbp"};
+  dlg.answers = {true, true, true, true};
+  Form1 form(dlg, DefaultFileSystem());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  QTest::mouseClick(form.cmd, Qt::LeftButton);
+  QVERIFY(Converted("Orders/Forms/frmOrders.frm"));
+  QDir::setCurrent(root_);
+
+  MenuItem(form, MenuCommand::kRestoreProject)->trigger();
+
+  // The conversion's dialog, then the question and the last box.
+  QCOMPARE(dlg.filters.size(), 2);
+  QCOMPARE(dlg.filters[1], dlg.filters[0]);
+  QCOMPARE(dlg.shown.size(), 4);
+  QVERIFY(dlg.shown[2].text.startsWith(
+      "Ready to restore 'Orders.vbp' from its backups.\n\n"));
+  QCOMPARE(dlg.shown[2].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+  QCOMPARE(dlg.shown[3].text,
+           QString("Project 'Orders.vbp' has been restored from its backups."));
+  for (const auto& box : dlg.shown) QCOMPARE(box.title, QString(kAppTitle));
+  QCOMPARE(Progress(form),
+           QStringList({"Orders.vbp... restored", "frmMain.frm... restored",
+                        "Forms\\frmOrders.frm... restored"}));
+  QVERIFY(Tree(root_) == before);
+  QCOMPARE(std::filesystem::current_path().string(),
+           TestFolder(root_, "Orders"));
+  QVERIFY(form.isEnabled());
+}
+
+void CommandsTest::MenuRestoresEveryProjectOneLevelDown() {
+  WriteTestFile(root_, "Batch/Accounts/Accounts.vbp",
+                Project("Form=frmMain.frm\r\n"));
+  WriteTestFile(root_, "Batch/Accounts/frmMain.frm", kForm);
+  WriteTestFile(root_, "Batch/Letters/Letters.vbp", kNoGridProject);
+  WriteTestFile(root_, "Batch/Shipping/Shipping.vbp",
+                Project("UserControl=ucBox.ctl\r\n"));
+  WriteTestFile(root_, "Batch/Shipping/ucBox.ctl", kForm);
+  const auto before = Tree(root_);
+  ScriptedDialogs dlg;
+  dlg.answers = {true, true, true, true};
+  Form1 form(dlg, DefaultFileSystem());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  form.Dir1->SetPath(TestFolder(root_, "Batch"));
+  QTest::mouseClick(form.cmdButton2, Qt::LeftButton);
+  QVERIFY(Converted("Batch/Shipping/ucBox.ctl"));
+
+  MenuItem(form, MenuCommand::kRestoreFolder)->trigger();
+
+  QCOMPARE(dlg.shown.size(), 4);
+  QCOMPARE(dlg.shown[2].text.section('\n', 0, 0),
+           "Ready to restore every project in the subfolders of '" +
+               QString::fromStdString(TestFolder(root_, "Batch")) +
+               "' from their backups.");
+  QCOMPARE(dlg.shown[3].title, QString("Done"));
+  QCOMPARE(dlg.shown[3].text, QString("Done restoring 2 projects."));
+  QCOMPARE(Progress(form),
+           QStringList({"Shipping.vbp... restored", "ucBox.ctl... restored"}));
+  QVERIFY(Tree(root_) == before);
   QCOMPARE(form.File1->Path(), TestFolder(root_, "Batch/Shipping"));
   QVERIFY(form.isEnabled());
 }
