@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "engine/form1description.h"
 #include "engine/paths.h"
 #include "win32/form1.h"
 #include "win32/testkit/scripteddialogs.h"
@@ -30,6 +33,22 @@ const char kForm[] =
 
 class CommandsTest : public WindowTest {
  protected:
+  // Every file below the test's folder, by its path from there.
+  std::map<std::string, std::string> Tree() const {
+    std::map<std::string, std::string> tree;
+    const std::filesystem::path top = tmp_.path();
+    for (const auto& e : std::filesystem::recursive_directory_iterator(top)) {
+      if (!e.is_regular_file()) continue;
+      const std::string rel = e.path().lexically_relative(top).string();
+      tree[rel] = tmp_.Read(rel);
+    }
+    return tree;
+  }
+  // The menu item chosen, as the menu sends it.
+  static void Choose(Form1& form, MenuCommand command) {
+    SendMessageA(form.hwnd(), WM_COMMAND,
+                 MAKEWPARAM(static_cast<int>(command), 0), 0);
+  }
   bool Converted(const std::string& rel) const {
     return tmp_.Read(rel).find("tbln8c.ocx") != std::string::npos &&
            tmp_.Read(rel + ".bak").find("tbln8.ocx") != std::string::npos;
@@ -169,9 +188,16 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
   dlg.answers = {IDOK, IDOK};
   Form1 form(dlg, DefaultFileSystem());
   form.Show(SW_SHOWNORMAL);
+  // Neither the close button nor a menu item does anything while a command
+  // runs: a restore would ask for a dialog nobody scripted.
   bool refused_close = true;
   dlg.while_open = [&] {
     SendMessageA(form.hwnd(), WM_CLOSE, 0, 0);
+    for (const MenuCommand c :
+         {MenuCommand::kRestoreProject, MenuCommand::kRestoreFolder,
+          MenuCommand::kExit}) {
+      Choose(form, c);
+    }
     refused_close = refused_close && IsWindow(form.hwnd()) != FALSE;
   };
 
@@ -236,6 +262,68 @@ TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
   }
   EXPECT_EQ(tmp_ / "Batch", form.Dir1.Path());
   EXPECT_EQ(tmp_ / "Batch/Orders", form.File1.Path());
+  EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
+}
+
+TEST_F(CommandsTest, MenuRestoresAProjectFromItsBackups) {
+  tmp_.Write("Orders/Orders.vbp",
+             Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"));
+  tmp_.Write("Orders/frmMain.frm", kForm);
+  tmp_.Write("Orders/Forms/frmOrders.frm", kForm);
+  const auto before = Tree();
+  ScriptedDialogs dlg;
+  dlg.files = {{tmp_ / "Orders/Orders.vbp"}, {tmp_ / "Orders/Orders.vbp"}};
+  dlg.answers = {IDOK, IDOK, IDOK, IDOK};
+  Form1 form(dlg, DefaultFileSystem());
+  SendMessageA(form.cmd, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Converted("Orders/Forms/frmOrders.frm"));
+
+  Choose(form, MenuCommand::kRestoreProject);
+
+  // The conversion's dialog, then the question and the last box.
+  ASSERT_EQ(2u, dlg.dialogs.size());
+  EXPECT_EQ(dlg.dialogs[0].filter, dlg.dialogs[1].filter);
+  EXPECT_EQ(dlg.dialogs[0].flags, dlg.dialogs[1].flags);
+  ASSERT_EQ(4u, dlg.shown.size());
+  EXPECT_EQ(0u, dlg.shown[2].text.find(
+                    "Ready to restore 'Orders.vbp' from its backups.\r\n"));
+  EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION),
+            dlg.shown[2].type);
+  EXPECT_EQ("Project 'Orders.vbp' has been restored from its backups.",
+            dlg.shown[3].text);
+  EXPECT_EQ((std::vector<std::string>{"Orders.vbp... restored",
+                                      "frmMain.frm... restored",
+                                      "Forms\\frmOrders.frm... restored"}),
+            Progress(form));
+  EXPECT_EQ(before, Tree());
+  EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
+}
+
+TEST_F(CommandsTest, MenuRestoresEveryProjectOneLevelDown) {
+  tmp_.Write("Batch/Accounts/Accounts.vbp", Project("Form=frmMain.frm\r\n"));
+  tmp_.Write("Batch/Accounts/frmMain.frm", kForm);
+  tmp_.Write("Batch/Orders/Orders.vbp", Project("Form=frmMain.frm\r\n"));
+  tmp_.Write("Batch/Orders/frmMain.frm", kForm);
+  const auto before = Tree();
+  ScriptedDialogs dlg;
+  dlg.answers = {IDOK, IDOK, IDOK};
+  Form1 form(dlg, DefaultFileSystem());
+  form.Dir1.SetPath(tmp_ / "Batch");
+  SendMessageA(form.cmdButton2, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Converted("Batch/Orders/frmMain.frm"));
+
+  Choose(form, MenuCommand::kRestoreFolder);
+
+  ASSERT_EQ(3u, dlg.shown.size());
+  EXPECT_EQ(0u, dlg.shown[1].text.find(
+                    "Ready to restore every project in the subfolders of '" +
+                    tmp_ / "Batch" + "' from their backups.\r\n"));
+  EXPECT_EQ("Done restoring 2 projects.", dlg.shown[2].text);
+  EXPECT_EQ("Done", dlg.shown[2].title);
+  EXPECT_EQ((std::vector<std::string>{"Orders.vbp... restored",
+                                      "frmMain.frm... restored"}),
+            Progress(form));
+  EXPECT_EQ(before, Tree());
   EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
 }
 

@@ -16,7 +16,7 @@ constexpr char kClassName[] = "TabulonMigrationForm1";
 // Ids follow the tab index. None is IDOK (1) or IDCANCEL (2): IsDialogMessage
 // sends those for Enter and Escape, and a button with either id would be
 // pressed by a key pressed anywhere in the window. A line, which nothing
-// addresses, has none.
+// addresses, has none. A menu item's id is its command, apart from these.
 constexpr int kFirstControlId = 100;
 constexpr int kNoId = -1;
 
@@ -67,6 +67,25 @@ SIZE SizeOf(HWND hwnd) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
+// The menu bar of the description; the window destroys it with itself.
+HMENU NewMenuBar(const std::vector<MenuDescription>& menus) {
+  const HMENU bar = CreateMenu();
+  for (const MenuDescription& m : menus) {
+    const HMENU menu = CreatePopupMenu();
+    for (const MenuItemDescription& item : m.items) {
+      if (item.IsSeparator()) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      } else {
+        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(item.command),
+                    item.text.c_str());
+      }
+    }
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu),
+                m.title.c_str());
+  }
+  return bar;
+}
+
 void RegisterClassOnce(WNDPROC proc) {
   static const bool registered = [proc] {
     WNDCLASSEXA wc{};
@@ -96,15 +115,16 @@ Form1::Form1(Dialogs& dialogs, FileSystem& fs)
   RegisterClassOnce(Proc);
   dpi_ = TwipScale::OfScreen().dpi_y;
 
-  // The window is sized around its content area.
+  // The window is sized around its content area, the client area; the menu
+  // bar lies outside it, as the frame does.
   const WindowDescription& form = Form1Description();
   const TwipScale tw = TwipScale::OfScreen();
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame = {0, 0, tw.X(form.width), tw.Y(form.height)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  AdjustWindowRectEx(&frame, kStyle, TRUE, 0);
   CreateWindowExA(0, kClassName, form.caption.c_str(), kStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left,
-                  frame.bottom - frame.top, nullptr, nullptr,
+                  frame.bottom - frame.top, nullptr, NewMenuBar(form.menus),
                   GetModuleHandleA(nullptr), this);
   CreateControls();
   Form_Load();
@@ -240,7 +260,8 @@ bool Form1::TranslateKeys(MSG& msg) {
 }
 
 // A control's notice comes with its window; IDOK and IDCANCEL come from
-// IsDialogMessage.
+// IsDialogMessage, and a menu item's command from the menu, without a
+// window.
 void Form1::OnCommand(int id, int code, HWND from) {
   if (id == IDOK) {
     // Enter on a button: IsDialogMessage asks the window, as the window
@@ -257,6 +278,8 @@ void Form1::OnCommand(int id, int code, HWND from) {
     cmdButton2_Click();
   } else if (from == Dir1.hwnd() && code == LBN_DBLCLK) {
     Dir1_Open();
+  } else if (from == nullptr) {
+    RunMenuCommand(session_, static_cast<MenuCommand>(id));
   }
 }
 

@@ -52,6 +52,7 @@ class Form1 : public CommandWindow {
   void SetWindowEnabled(bool yes) override;
   void Repaint() override;
   void PumpEvents() override;
+  void Close() override;
 
   Dialogs& dlg;
   HWND lst = nullptr;

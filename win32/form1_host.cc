@@ -141,6 +141,9 @@ void Form1::Repaint() {
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+// WM_CLOSE, which a running command refuses.
+void Form1::Close() { SendMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
 void Form1::PumpEvents() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/form1description.h"
@@ -31,6 +33,54 @@ std::vector<HWND> ChildrenOf(HWND parent) {
   }
   return children;
 }
+
+// A menu runs its own modal loop, inside the key that opened it. A timer
+// types the keys meant for it, one a tick, and notes what each tick found:
+// 'p' the menu open, 'b' the bar alone highlighted, '-' no menu. A menu
+// still open once the keys are typed is closed and noted, so that no run
+// waits for a user.
+class MenuDriver {
+ public:
+  explicit MenuDriver(std::vector<WPARAM> keys) : keys_(std::move(keys)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+  }
+  ~MenuDriver() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  std::string seen;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    MenuDriver* d = current_;
+    if (d == nullptr) return;
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetCurrentThreadId(), &gui);
+    if ((gui.flags & GUI_INMENUMODE) == 0) return;
+    // The key that opened the menu is up.
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_MENU] = 0;
+    SetKeyboardState(state);
+    const HWND popup = FindWindowA("#32768", nullptr);
+    d->seen += popup != nullptr && IsWindowVisible(popup) ? 'p' : 'b';
+    if (d->next_ < d->keys_.size()) {
+      const WPARAM key = d->keys_[d->next_++];
+      PostMessageA(gui.hwndFocus, WM_KEYDOWN, key, 1);
+      PostMessageA(gui.hwndFocus, WM_KEYUP, key, LPARAM(0xC0000001));
+      return;
+    }
+    EndMenu();
+    PostMessageA(gui.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 1);
+  }
+
+  static inline MenuDriver* current_ = nullptr;
+  std::vector<WPARAM> keys_;
+  size_t next_ = 0;
+  UINT_PTR timer_ = 0;
+};
 
 LOGFONTA FontOf(HWND control) {
   LOGFONTA font{};
@@ -65,6 +115,15 @@ TEST_F(Form1Test, MakesTheControlsOfTheDescription) {
   GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(tw.X(layout.width), client.right);
   EXPECT_EQ(tw.Y(layout.height), client.bottom);
+  // The window is the content area with a frame and the menu bar.
+  RECT frame = client;
+  AdjustWindowRectEx(&frame, GetWindowLongA(form.hwnd(), GWL_STYLE), FALSE,
+                     GetWindowLongA(form.hwnd(), GWL_EXSTYLE));
+  RECT window{};
+  GetWindowRect(form.hwnd(), &window);
+  EXPECT_EQ(frame.right - frame.left, window.right - window.left);
+  EXPECT_EQ(frame.bottom - frame.top + GetSystemMetrics(SM_CYMENU),
+            window.bottom - window.top);
   EXPECT_EQ(layout.caption, TextOf(form.hwnd()));
   const std::vector<HWND> made = ChildrenOf(form.hwnd());
   ASSERT_EQ(layout.controls.size(), made.size());
@@ -103,6 +162,83 @@ TEST_F(Form1Test, MakesTheControlsOfTheDescription) {
     // IsDialogMessage presses IDOK or IDCANCEL for Enter and Escape.
     const int id = GetDlgCtrlID(made[i]);
     EXPECT_TRUE(id != IDOK && id != IDCANCEL) << id;
+  }
+}
+
+// The menu's ids are its commands, apart from every control's and from
+// the ids that Enter and Escape send. Screen readers say an item's text
+// without its ampersand.
+TEST_F(Form1Test, MakesTheMenuOfTheDescription) {
+  ScriptedDialogs dlg;
+  Form1 form(dlg, DefaultFileSystem());
+  std::set<int> ids = {IDOK, IDCANCEL};
+  for (const HWND h : ChildrenOf(form.hwnd())) ids.insert(GetDlgCtrlID(h));
+  const auto& menus = Form1Description().menus;
+  const HMENU bar = GetMenu(form.hwnd());
+  ASSERT_EQ(static_cast<int>(menus.size()), GetMenuItemCount(bar));
+  const auto text = [](HMENU menu, int i) {
+    char buf[128] = {};
+    GetMenuStringA(menu, static_cast<UINT>(i), buf, sizeof buf, MF_BYPOSITION);
+    return std::string(buf);
+  };
+  for (size_t m = 0; m < menus.size(); ++m) {
+    EXPECT_EQ(menus[m].title, text(bar, static_cast<int>(m)));
+    const HMENU menu = GetSubMenu(bar, static_cast<int>(m));
+    const auto& items = menus[m].items;
+    ASSERT_EQ(static_cast<int>(items.size()), GetMenuItemCount(menu));
+    for (size_t i = 0; i < items.size(); ++i) {
+      const int at = static_cast<int>(i);
+      const bool separator =
+          (GetMenuState(menu, static_cast<UINT>(at), MF_BYPOSITION) &
+           MF_SEPARATOR) != 0;
+      EXPECT_EQ(items[i].IsSeparator(), separator) << i;
+      if (separator) continue;
+      EXPECT_EQ(items[i].text, text(menu, at));
+      const int id = static_cast<int>(GetMenuItemID(menu, at));
+      EXPECT_EQ(static_cast<int>(items[i].command), id);
+      EXPECT_TRUE(ids.insert(id).second) << items[i].text;
+    }
+  }
+}
+
+// Alt+F opens the menu, and so do F10 and F; R, A and X choose the items;
+// Escape closes the menu and leaves the bar highlighted, a second Escape
+// the bar.
+TEST_F(Form1Test, KeysOpenTheMenuAndChooseItsItems) {
+  tmp_.Write("Work/Alpha/Alpha.vbp", "Type=Exe\r\n");
+  const struct {
+    WPARAM open;  // with Alt; F10 alone
+    std::vector<WPARAM> keys;
+    const char* seen;  // what the menu showed at each key
+    size_t dialogs;    // open-file dialogs shown
+    size_t boxes;
+    bool closes;  // the window
+  } cases[] = {
+      {'F', {VK_ESCAPE, VK_ESCAPE}, "pb", 0, 0, false},
+      {'F', {'R'}, "p", 1, 0, false},  // the user cancels the dialog
+      {'F', {'A'}, "p", 0, 1, false},  // nothing to restore
+      {VK_F10, {'F', 'R'}, "bp", 1, 0, false},
+      {'F', {'X'}, "p", 0, 0, true},
+  };
+  ScriptedDialogs dlg;
+  Form1 form(dlg, DefaultFileSystem());
+  form.Show(SW_SHOWNORMAL);
+  for (const auto& c : cases) {  // the one that closes the window last
+    SCOPED_TRACE(&c - cases);
+    dlg.files = {{}};
+    dlg.answers = {IDOK};
+    dlg.dialogs.clear();
+    dlg.shown.clear();
+    MenuDriver menu(c.keys);
+    TypeSystemKey(form, c.open, c.open != VK_F10);
+    Pump(form);
+    EXPECT_EQ(c.seen, menu.seen);
+    EXPECT_EQ(c.dialogs, dlg.dialogs.size());
+    EXPECT_EQ(c.boxes, dlg.shown.size());
+    EXPECT_EQ(c.closes, form.hwnd() == nullptr);
+    if (!c.closes) {
+      EXPECT_EQ(form.lst, GetFocus());
+    }
   }
 }
 

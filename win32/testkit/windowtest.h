@@ -46,6 +46,23 @@ class WindowTest : public ::testing::Test {
     SetKeyboardState(keys);
   }
 
+  // Alt and a key, or F10, on the control with the focus, as the system
+  // sends them: as system keys, which the window's default handling turns
+  // into its menu.
+  static void TypeSystemKey(Form1& form, WPARAM key, bool alt) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+    const LPARAM context = alt ? LPARAM(1) << 29 : 0;
+    const HWND target = GetFocus();
+    PostMessageA(target, WM_SYSKEYDOWN, key, context | 1);
+    PostMessageA(target, WM_SYSKEYUP, key, context | LPARAM(0xC0000001));
+    Pump(form);
+    keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+  }
+
   static std::string TextOf(HWND hwnd) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
     text.resize(static_cast<size_t>(
