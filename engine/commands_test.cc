@@ -414,7 +414,6 @@ TEST_F(CommandsTest, AFolderThatCannotBeListedIsReportedWithItsPath) {
 // The sample project made to show it: a module, a class and a property page
 // that name the grid, and a reference to its library.
 TEST_F(CommandsTest, ExampleShowsWhatIsLeftForTheUser) {
-  if (kWindows) GTEST_SKIP() << "the samples lie in the source tree";
   std::filesystem::copy(EXAMPLES_DIR "/Ledger", dir / "Ledger");
   window.files = {{dir / "Ledger/Ledger.vbp", ""}};
   window.answers = {true, true};
