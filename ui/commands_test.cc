@@ -77,8 +77,7 @@ class CommandsTest : public QObject {
   void init();
   void ProjectConvertsAfterConfirmation();
   void BatchConvertsEveryProjectOneLevelDown();
-  void MenuRestoresAProjectFromItsBackups();
-  void MenuRestoresEveryProjectOneLevelDown();
+  void MenuRestoresAProjectThenTheFolder();
 
  private:
   bool Converted(const char* name);  // rewritten, with its original in .bak
@@ -207,75 +206,41 @@ void CommandsTest::BatchConvertsEveryProjectOneLevelDown() {
   QVERIFY(form.isEnabled());
 }
 
-void CommandsTest::MenuRestoresAProjectFromItsBackups() {
-  WriteTestFile(root_, "Orders/Orders.vbp",
-                Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"));
-  WriteTestFile(root_, "Orders/frmMain.frm", kForm);
-  WriteTestFile(root_, "Orders/Forms/frmOrders.frm", kForm);
-  const auto before = Tree(root_);
-  ScriptedDialogs dlg;
-  dlg.files = {root_ + "/Orders/Orders.vbp", root_ + "/Orders/Orders.vbp"};
-  dlg.answers = {true, true, true, true};
-  Form1 form(dlg, DefaultFileSystem());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
-  QTest::mouseClick(form.cmd, Qt::LeftButton);
-  QVERIFY(Converted("Orders/Forms/frmOrders.frm"));
-  QDir::setCurrent(root_);
-
-  MenuItem(form, MenuCommand::kRestoreProject)->trigger();
-
-  // The conversion's dialog, then the question and the last box.
-  QCOMPARE(dlg.filters.size(), 2);
-  QCOMPARE(dlg.filters[1], dlg.filters[0]);
-  QCOMPARE(dlg.shown.size(), 4);
-  QVERIFY(dlg.shown[2].text.startsWith(
-      "Ready to restore 'Orders.vbp' from its backups.\n\n"));
-  QCOMPARE(dlg.shown[2].buttons, QMessageBox::Ok | QMessageBox::Cancel);
-  QCOMPARE(dlg.shown[3].text,
-           QString("Project 'Orders.vbp' has been restored from its backups."));
-  for (const auto& box : dlg.shown) QCOMPARE(box.title, QString(kAppTitle));
-  QCOMPARE(Progress(form),
-           QStringList({"Orders.vbp... restored", "frmMain.frm... restored",
-                        "Forms\\frmOrders.frm... restored"}));
-  QVERIFY(Tree(root_) == before);
-  QCOMPARE(std::filesystem::current_path().string(),
-           TestFolder(root_, "Orders"));
-  QVERIFY(form.isEnabled());
-}
-
-void CommandsTest::MenuRestoresEveryProjectOneLevelDown() {
+// Each restore once through the menu: a batch converted, one project of it
+// restored on its own, then the rest of the folder.
+void CommandsTest::MenuRestoresAProjectThenTheFolder() {
   WriteTestFile(root_, "Batch/Accounts/Accounts.vbp",
                 Project("Form=frmMain.frm\r\n"));
   WriteTestFile(root_, "Batch/Accounts/frmMain.frm", kForm);
-  WriteTestFile(root_, "Batch/Letters/Letters.vbp", kNoGridProject);
   WriteTestFile(root_, "Batch/Shipping/Shipping.vbp",
                 Project("UserControl=ucBox.ctl\r\n"));
   WriteTestFile(root_, "Batch/Shipping/ucBox.ctl", kForm);
   const auto before = Tree(root_);
   ScriptedDialogs dlg;
-  dlg.answers = {true, true, true, true};
+  dlg.files = {root_ + "/Batch/Accounts/Accounts.vbp"};
+  dlg.answers = {true, true, true, true, true};
   Form1 form(dlg, DefaultFileSystem());
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   form.Dir1->SetPath(TestFolder(root_, "Batch"));
   QTest::mouseClick(form.cmdButton2, Qt::LeftButton);
-  QVERIFY(Converted("Batch/Shipping/ucBox.ctl"));
+  QVERIFY(Converted("Batch/Accounts/frmMain.frm"));
+
+  MenuItem(form, MenuCommand::kRestoreProject)->trigger();
+  QCOMPARE(dlg.filters, QStringList({"Visual Basic Projecs (*.vbp)|vbp"}));
+  QCOMPARE(dlg.shown.last().text,
+           QString("Project 'Accounts.vbp' has been restored from its "
+                   "backups."));
+  QCOMPARE(Progress(form), QStringList({"Accounts.vbp... restored",
+                                        "frmMain.frm... restored"}));
 
   MenuItem(form, MenuCommand::kRestoreFolder)->trigger();
-
-  QCOMPARE(dlg.shown.size(), 4);
-  QCOMPARE(dlg.shown[2].text.section('\n', 0, 0),
-           "Ready to restore every project in the subfolders of '" +
-               QString::fromStdString(TestFolder(root_, "Batch")) +
-               "' from their backups.");
-  QCOMPARE(dlg.shown[3].title, QString("Done"));
-  QCOMPARE(dlg.shown[3].text, QString("Done restoring 2 projects."));
+  QCOMPARE(dlg.shown.last().title, QString("Done"));
+  QCOMPARE(dlg.shown.last().text, QString("Done restoring 1 projects."));
   QCOMPARE(Progress(form),
            QStringList({"Shipping.vbp... restored", "ucBox.ctl... restored"}));
   QVERIFY(Tree(root_) == before);
-  QCOMPARE(form.File1->Path(), TestFolder(root_, "Batch/Shipping"));
-  QVERIFY(form.isEnabled());
+  QVERIFY(dlg.answers.isEmpty() && form.isEnabled());
 }
 
 QTEST_MAIN(CommandsTest)

@@ -265,65 +265,39 @@ TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
   EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
 }
 
-TEST_F(CommandsTest, MenuRestoresAProjectFromItsBackups) {
-  tmp_.Write("Orders/Orders.vbp",
-             Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"));
-  tmp_.Write("Orders/frmMain.frm", kForm);
-  tmp_.Write("Orders/Forms/frmOrders.frm", kForm);
-  const auto before = Tree();
-  ScriptedDialogs dlg;
-  dlg.files = {{tmp_ / "Orders/Orders.vbp"}, {tmp_ / "Orders/Orders.vbp"}};
-  dlg.answers = {IDOK, IDOK, IDOK, IDOK};
-  Form1 form(dlg, DefaultFileSystem());
-  SendMessageA(form.cmd, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Converted("Orders/Forms/frmOrders.frm"));
-
-  Choose(form, MenuCommand::kRestoreProject);
-
-  // The conversion's dialog, then the question and the last box.
-  ASSERT_EQ(2u, dlg.dialogs.size());
-  EXPECT_EQ(dlg.dialogs[0].filter, dlg.dialogs[1].filter);
-  EXPECT_EQ(dlg.dialogs[0].flags, dlg.dialogs[1].flags);
-  ASSERT_EQ(4u, dlg.shown.size());
-  EXPECT_EQ(0u, dlg.shown[2].text.find(
-                    "Ready to restore 'Orders.vbp' from its backups.\r\n"));
-  EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION),
-            dlg.shown[2].type);
-  EXPECT_EQ("Project 'Orders.vbp' has been restored from its backups.",
-            dlg.shown[3].text);
-  EXPECT_EQ((std::vector<std::string>{"Orders.vbp... restored",
-                                      "frmMain.frm... restored",
-                                      "Forms\\frmOrders.frm... restored"}),
-            Progress(form));
-  EXPECT_EQ(before, Tree());
-  EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
-}
-
-TEST_F(CommandsTest, MenuRestoresEveryProjectOneLevelDown) {
+// Each restore once through the menu: a batch converted, one project of it
+// restored on its own, then the rest of the folder.
+TEST_F(CommandsTest, MenuRestoresAProjectThenTheFolder) {
   tmp_.Write("Batch/Accounts/Accounts.vbp", Project("Form=frmMain.frm\r\n"));
   tmp_.Write("Batch/Accounts/frmMain.frm", kForm);
-  tmp_.Write("Batch/Orders/Orders.vbp", Project("Form=frmMain.frm\r\n"));
-  tmp_.Write("Batch/Orders/frmMain.frm", kForm);
+  tmp_.Write("Batch/Orders/Orders.vbp", Project("UserControl=ucBox.ctl\r\n"));
+  tmp_.Write("Batch/Orders/ucBox.ctl", kForm);
   const auto before = Tree();
   ScriptedDialogs dlg;
-  dlg.answers = {IDOK, IDOK, IDOK};
+  dlg.files = {{tmp_ / "Batch/Accounts/Accounts.vbp"}};
+  dlg.answers = {IDOK, IDOK, IDOK, IDOK, IDOK};
   Form1 form(dlg, DefaultFileSystem());
   form.Dir1.SetPath(tmp_ / "Batch");
   SendMessageA(form.cmdButton2, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Converted("Batch/Orders/frmMain.frm"));
+  ASSERT_TRUE(Converted("Batch/Accounts/frmMain.frm"));
 
-  Choose(form, MenuCommand::kRestoreFolder);
-
-  ASSERT_EQ(3u, dlg.shown.size());
-  EXPECT_EQ(0u, dlg.shown[1].text.find(
-                    "Ready to restore every project in the subfolders of '" +
-                    tmp_ / "Batch" + "' from their backups.\r\n"));
-  EXPECT_EQ("Done restoring 2 projects.", dlg.shown[2].text);
-  EXPECT_EQ("Done", dlg.shown[2].title);
-  EXPECT_EQ((std::vector<std::string>{"Orders.vbp... restored",
+  Choose(form, MenuCommand::kRestoreProject);
+  ASSERT_EQ(1u, dlg.dialogs.size());
+  EXPECT_EQ(4096u, dlg.dialogs[0].flags);
+  EXPECT_EQ("Project 'Accounts.vbp' has been restored from its backups.",
+            dlg.shown.back().text);
+  EXPECT_EQ((std::vector<std::string>{"Accounts.vbp... restored",
                                       "frmMain.frm... restored"}),
             Progress(form));
+
+  Choose(form, MenuCommand::kRestoreFolder);
+  EXPECT_EQ("Done", dlg.shown.back().title);
+  EXPECT_EQ("Done restoring 1 projects.", dlg.shown.back().text);
+  EXPECT_EQ((std::vector<std::string>{"Orders.vbp... restored",
+                                      "ucBox.ctl... restored"}),
+            Progress(form));
   EXPECT_EQ(before, Tree());
+  EXPECT_TRUE(dlg.answers.empty());
   EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
 }
 
