@@ -28,6 +28,10 @@ class ConversionErrors : public std::error_category {
       return "The file changed while it was being converted, and was left as "
              "it is; convert the project again";
     }
+    if (code == kRestoreChanged) {
+      return "The file changed while the project was being restored, and was "
+             "left as it is";
+    }
     return "The file holds only part of its conversion, as an interrupted "
            "write can leave it; its original is in its .bak file. Restore it "
            "from there, then convert again";
@@ -36,6 +40,8 @@ class ConversionErrors : public std::error_category {
   static constexpr int kCut = static_cast<int>(std::errc::no_message_available);
   static constexpr int kChanged =
       static_cast<int>(std::errc::device_or_resource_busy);
+  static constexpr int kRestoreChanged =
+      static_cast<int>(std::errc::operation_canceled);
 };
 
 const ConversionErrors& ConversionCategory() {
@@ -51,6 +57,11 @@ std::error_code CutFileError() {
 
 std::error_code ChangedFileError() {
   return std::error_code(ConversionErrors::kChanged, ConversionCategory());
+}
+
+std::error_code RestoreChangedError() {
+  return std::error_code(ConversionErrors::kRestoreChanged,
+                         ConversionCategory());
 }
 
 InputFile::InputFile(FileSystem& fs, const std::string& path)

@@ -25,6 +25,8 @@ std::error_code CutFileError();
 // A listed file that changed between the check before writing and its turn,
 // and again after it was planned anew: it is left as it is.
 std::error_code ChangedFileError();
+// The same for a restore: the file is left as it is.
+std::error_code RestoreChangedError();
 
 // An open input file. Reading past the end returns 0.
 class InputFile {

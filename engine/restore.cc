@@ -26,6 +26,13 @@ RestoreAction FromLikeness(Likeness likeness) {
                                       : RestoreAction::kRestore;
 }
 
+bool HoldsConvertedReference(std::string_view text, const Tables& tables) {
+  for (const ReplacementRow& row : tables.ProjTable) {
+    if (FindIgnoreCase(text, row.repl) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
 // The backup goes back by a rename, which would put a folder or a link in
 // the file's place, and reads as the original only when it is a file.
 void CheckBackup(const RestoreFile& f) {
@@ -59,7 +66,13 @@ RestoreAction Compare(const RestoreFile& f, const Restoration& r,
   CheckBackup(f);
   // What a conversion killed between making the backup and giving the new
   // file its name leaves: the original under both names.
-  if (SameFile(f.backup, f.status)) return RestoreAction::kInPlace;
+  // Its backup name goes, so one id is not enough where a share makes ids
+  // up: the two names must be one file in every respect the status tells.
+  if (SameFile(f.backup, f.status) && f.status.links >= 2 &&
+      f.backup.size == f.status.size &&
+      f.backup.modified == f.status.modified) {
+    return RestoreAction::kInPlace;
+  }
   if (project) return CompareProjectFile(f, r);
   if (LooksConverted(f.names.backup, r.tables, r.fs)) {
     return RestoreAction::kNoOriginal;
@@ -137,14 +150,10 @@ std::string PlanProjectFile(RestorePlan& plan, Restoration& r) {
   if (f.action == RestoreAction::kRestore) {
     return ReadWholeFile(r.fs, f.names.backup);
   }
+  plan.unconverted = f.action == RestoreAction::kNoBackup &&
+                     IsConvertible(text, r.tables) &&
+                     !HoldsConvertedReference(text, r.tables);
   return text;
-}
-
-bool HoldsConvertedReference(std::string_view text, const Tables& tables) {
-  for (const ReplacementRow& row : tables.ProjTable) {
-    if (FindIgnoreCase(text, row.repl) != std::string_view::npos) return true;
-  }
-  return false;
 }
 
 // The text of the project file q while it stays converted through this
@@ -245,11 +254,16 @@ void CheckFile(RestoreFile& f, Restoration& r, ReplaceableCheck& check) {
   }
 }
 
-// The file's turn: compared again right before anything is renamed.
+// The file's turn: compared again right before anything is renamed. A
+// project file changed since the check stops the restore: its listed files
+// went back, and the box must not say the project did.
 void RestoreOne(RestoreFile& f, Restoration& r, bool project) {
   if (f.Restores()) {
     LookUp(f, r);
     f.action = Compare(f, r, project);
+    if (project && !f.Restores()) {
+      ThrowFileError("rename", f.names.target, RestoreChangedError());
+    }
   }
   if (f.action == RestoreAction::kRestore) {
     if (std::error_code err = r.fs.Rename(f.names.backup, f.names.target)) {
@@ -294,6 +308,14 @@ void CheckRestore(RestorePlan& plan, Restoration& r, ConversionHost& host) {
     Breathe(host);
   }
   CheckFile(plan.project, r, check);
+  // The project file decides whether its files go back: one saved since
+  // the plan (the development environment holding the project) stops the
+  // restore before anything is renamed.
+  RestoreFile now = plan.project;
+  if (now.Restores()) now.action = Compare(now, r, true);
+  if (plan.project.Restores() && !now.Restores()) {
+    ThrowFileError("rename", plan.pth, RestoreChangedError());
+  }
 }
 
 void ExecuteRestore(RestorePlan& plan, Restoration& r, ConversionHost& host) {

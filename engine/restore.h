@@ -59,9 +59,24 @@ struct RestorePlan {
   std::string pth, folder, name;
   RestoreFile project;
   std::vector<RestoreFile> files;  // in the list's order
+  // The project file has no backup and is still to convert: a conversion
+  // stopped before it, as the project file goes last. Its listed files go
+  // back alone, and the project is in version 8 again, whole.
+  bool unconverted = false;
 
-  bool Restores() const { return project.Restores(); }
+  bool Restores() const;
 };
+
+// Whether the project file goes back, or the conversion never reached it
+// and one of its listed files goes back.
+inline bool RestorePlan::Restores() const {
+  if (project.Restores()) return true;
+  if (!unconverted) return false;
+  for (const RestoreFile& f : files) {
+    if (f.Restores()) return true;
+  }
+  return false;
+}
 
 // What the steps of one command's restores share.
 struct Restoration {

@@ -179,6 +179,8 @@ TEST_F(RestoreTest, RoundTripsOfEveryShape) {
     Tree tree;
     FileSystem& fs;
     const char* cut = "";  // a file left empty after the conversion
+    // The conversion stopped before the project file, which goes last.
+    bool stopped = false;
   } cases[] = {
       {"alone",
        {{"Demo/Demo.vbp", File(v8 + "\r\nType=Exe\r\n")}},
@@ -189,12 +191,14 @@ TEST_F(RestoreTest, RoundTripsOfEveryShape) {
        DefaultFileSystem()},
       {"copies", Project(), copies},
       {"cut", Project(), DefaultFileSystem(), "Demo/Demo.vbp"},
+      {"stopped", Project(), DefaultFileSystem(), "", true},
   };
   for (const auto& c : cases) {
     Clear();
     PlantConverted(c.tree, false, c.fs);
     ASSERT_NE(before, converted) << c.what;
     if (*c.cut) dir.Write(c.cut, "");
+    if (c.stopped) stdfs::rename(dir / "Demo/Demo.vbp.bak", Demo());
     RecordingHost h;
     Restore(h, c.fs);
     EXPECT_EQ(before, ReadTree(dir.path())) << c.what;
@@ -308,6 +312,26 @@ TEST_F(RestoreTest, AnEditSavedWhileTheQuestionIsOpenIsKept) {
             dir.Read("Demo/Forms/frmOrders.frm.bak"));
   EXPECT_EQ(before.at(Key("Demo/frmMain.frm")).bytes,
             dir.Read("Demo/frmMain.frm"));
+
+  // The project file decides whether its files go back: one saved while
+  // the question is open stops the restore before anything is renamed.
+  Clear();
+  PlantConverted(Project(), false);
+  EditingHost saving;
+  saving.edit = [&] {
+    dir.Write("Demo/Demo.vbp", dir.Read("Demo/Demo.vbp") + "Title=\"x\"\r\n");
+  };
+  Tree want = converted;
+  want[Key("Demo/Demo.vbp")].bytes += "Title=\"x\"\r\n";
+  saving.answers = {true};
+  try {
+    RestoreAsAnswered(saving);
+    ADD_FAILURE() << "restored a project whose project file changed";
+  } catch (const stdfs::filesystem_error& e) {
+    EXPECT_EQ(Demo(), e.path1().string());
+  }
+  EXPECT_TRUE(saving.progress.empty());
+  EXPECT_EQ(want, ReadTree(dir.path()));
 }
 
 // The file's own read-only mark stops the check on every system, as it

@@ -153,6 +153,13 @@ std::string Summary(const RestorePlan& plan) {
 const char kAgain[] =
     "The project file goes back last and is still converted: restore the "
     "project again to finish.";
+const char kAgainUnconverted[] =
+    "The project file was never converted: restore the project again to "
+    "finish.";
+
+const char* Again(const RestorePlan& plan) {
+  return plan.unconverted ? kAgainUnconverted : kAgain;
+}
 
 }  // namespace
 
@@ -244,11 +251,11 @@ std::string RestoreFailureDetails(const RestorePlan& plan) {
   for (const RestoreFile& f : plan.files) {
     if (f.done && f.Restores()) out.Add(f.listed + ": " + Done(f));
   }
-  if (plan.project.done) {
+  if (plan.project.done && plan.project.Restores()) {
     out.Add(plan.project.listed + ": " + Done(plan.project));
   } else {
     out.Add("");
-    out.Add(kAgain);
+    out.Add(Again(plan));
   }
   return out.Text();
 }
@@ -305,20 +312,21 @@ std::string BatchRestoredDetails(const std::vector<BatchProject>& projects) {
 std::string BatchFailureDetails(const std::vector<BatchProject>& projects) {
   DetailsText out;
   bool any = false;
-  bool stopped = false;
+  const RestorePlan* stopped = nullptr;
   for (const BatchProject& p : projects) {
     const uint64_t n = FilesRestored(p.plan);
     if (n == 0) continue;
     if (!any) out.Add("Restored before the error:");
     any = true;
-    const bool whole = p.plan.project.done && p.plan.project.Restores();
+    const bool whole = p.plan.project.done &&
+                       (p.plan.project.Restores() || p.plan.unconverted);
     out.Add(p.name + ": " + Count(n, "file restored", "files restored") +
             (whole ? "" : ", then the error"));
-    stopped = stopped || !whole;
+    if (!whole) stopped = &p.plan;
   }
-  if (!stopped) return out.Text();
+  if (stopped == nullptr) return out.Text();
   out.Add("");
-  out.Add(kAgain);
+  out.Add(Again(*stopped));
   return out.Text();
 }
 
