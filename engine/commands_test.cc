@@ -12,6 +12,7 @@
 
 #include "engine/commandsession.h"
 #include "engine/testkit/recordingwindow.h"
+#include "engine/testkit/sampletrees.h"
 #include "engine/testkit/testing.h"
 
 #ifdef _WIN32
@@ -21,23 +22,6 @@
 namespace {
 
 using Items = std::vector<std::string>;
-
-const char kV8Reference[] =
-    "Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0; tbln8.ocx\r\n";
-
-std::string Project(const std::string& entries) {
-  return "Type=Exe\r\n" + std::string(kV8Reference) + entries +
-         "Startup=\"frmMain\"\r\n";
-}
-
-const char kForm[] =
-    "VERSION 5.00\r\n"
-    "Object = \"{5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0\"; "
-    "\"tbln8.ocx\"\r\n"
-    "Begin VB.Form frmMain \r\n"
-    "   Begin Tabulon80.Grid grd\r\n"
-    "   End\r\n"
-    "End\r\n";
 
 // A path below the batch folder as the details name it.
 std::string Native(std::string rel) {
@@ -128,11 +112,11 @@ TEST_F(CommandsTest, MenuDoesNothingWhileACommandRuns) {
 
 TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
   dir.Write("Orders/Orders.vbp",
-            Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
-                    "UserControl=ucTotals.ctl\r\n"));
-  dir.Write("Orders/frmMain.frm", kForm);
-  dir.Write("Orders/Forms/frmOrders.frm", kForm);
-  dir.Write("Orders/ucTotals.ctl", kForm);
+            CommandProject("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
+                           "UserControl=ucTotals.ctl\r\n"));
+  dir.Write("Orders/frmMain.frm", kCommandForm);
+  dir.Write("Orders/Forms/frmOrders.frm", kCommandForm);
+  dir.Write("Orders/ucTotals.ctl", kCommandForm);
   window.files = {{dir / "Orders/Orders.vbp", ""}};
   window.answers = {true, true};
   bool may_close = true;
@@ -185,8 +169,8 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
 }
 
 TEST_F(CommandsTest, DeclinedConfirmationChangesNothing) {
-  dir.Write("Demo.vbp", Project("Form=frmMain.frm\r\n"));
-  dir.Write("frmMain.frm", kForm);
+  dir.Write("Demo.vbp", CommandProject("Form=frmMain.frm\r\n"));
+  dir.Write("frmMain.frm", kCommandForm);
   window.files = {{dir / "Demo.vbp", ""}};
   window.answers = {false};
   session.Run(ConvertChosenProject);
@@ -198,8 +182,9 @@ TEST_F(CommandsTest, DeclinedConfirmationChangesNothing) {
 }
 
 TEST_F(CommandsTest, FailureIsReportedAndTheWindowStaysUsable) {
-  dir.Write("Demo.vbp", Project("Form=frmMain.frm\r\nForm=frmGone.frm\r\n"));
-  dir.Write("frmMain.frm", kForm);
+  dir.Write("Demo.vbp",
+            CommandProject("Form=frmMain.frm\r\nForm=frmGone.frm\r\n"));
+  dir.Write("frmMain.frm", kCommandForm);
   window.files = {{dir / "Demo.vbp", ""}, {"", ""}};
   window.answers = {true, true};
 
@@ -219,20 +204,22 @@ TEST_F(CommandsTest, FailureIsReportedAndTheWindowStaysUsable) {
 }
 
 TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
-  dir.Write("Batch/top.vbp", Project(""));
-  dir.Write("Batch/Accounts/Accounts.vbp", Project("Form=frmMain.frm\r\n"));
-  dir.Write("Batch/Accounts/frmMain.frm", kForm);
+  dir.Write("Batch/top.vbp", CommandProject(""));
+  dir.Write("Batch/Accounts/Accounts.vbp",
+            CommandProject("Form=frmMain.frm\r\n"));
+  dir.Write("Batch/Accounts/frmMain.frm", kCommandForm);
   dir.Write("Batch/Empty/readme.txt", "");
   dir.Write("Batch/Letters/Letters.vbp", "Type=Exe\r\nForm=frmNotes.frm\r\n");
-  dir.Write("Batch/Orders/Orders.vbp", Project("Form=frmMain.frm\r\n"));
-  dir.Write("Batch/Orders/SUMMARY.VBP", Project(""));
-  dir.Write("Batch/Orders/frmMain.frm", kForm);
-  dir.Write("Batch/Orders/Old.vbp.bak", Project(""));
-  dir.Write("Batch/Orders/Deeper/Deep.vbp", Project(""));
-  dir.Write("Batch/Shipping/Shipping.vbp",
-            Project("Form=Forms\\frmShip.frm\r\nUserControl=ucBox.ctl\r\n"));
-  dir.Write("Batch/Shipping/Forms/frmShip.frm", kForm);
-  dir.Write("Batch/Shipping/ucBox.ctl", kForm);
+  dir.Write("Batch/Orders/Orders.vbp", CommandProject("Form=frmMain.frm\r\n"));
+  dir.Write("Batch/Orders/SUMMARY.VBP", CommandProject(""));
+  dir.Write("Batch/Orders/frmMain.frm", kCommandForm);
+  dir.Write("Batch/Orders/Old.vbp.bak", CommandProject(""));
+  dir.Write("Batch/Orders/Deeper/Deep.vbp", CommandProject(""));
+  dir.Write(
+      "Batch/Shipping/Shipping.vbp",
+      CommandProject("Form=Forms\\frmShip.frm\r\nUserControl=ucBox.ctl\r\n"));
+  dir.Write("Batch/Shipping/Forms/frmShip.frm", kCommandForm);
+  dir.Write("Batch/Shipping/ucBox.ctl", kCommandForm);
   window.OpenFolder(dir / "Batch");
   window.answers = {true, true};
 
@@ -280,7 +267,7 @@ TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
 }
 
 TEST_F(CommandsTest, BatchOfFolderWithoutSubfoldersCountsNone) {
-  dir.Write("Flat/Flat.vbp", Project(""));
+  dir.Write("Flat/Flat.vbp", CommandProject(""));
   window.OpenFolder(dir / "Flat");
   window.answers = {true};
   session.Run(ConvertBatchFolder);
@@ -301,8 +288,8 @@ TEST_F(CommandsTest, BatchConvertsASharedFormOnce) {
       "\"tbln8.ocx\"\"\r\n"
       "   End\r\n"
       "End\r\n";
-  dir.Write("Two/Pair/A.vbp", Project("Form=frmShared.frm\r\n"));
-  dir.Write("Two/Pair/B.vbp", Project("Form=frmShared.frm\r\n"));
+  dir.Write("Two/Pair/A.vbp", CommandProject("Form=frmShared.frm\r\n"));
+  dir.Write("Two/Pair/B.vbp", CommandProject("Form=frmShared.frm\r\n"));
   dir.Write("Two/Pair/frmShared.frm", shared);
   window.OpenFolder(dir / "Two");
   window.answers = {true};
@@ -330,13 +317,13 @@ TEST_F(CommandsTest, BatchStopsAtAFailureAndTheWindowStaysUsable) {
   };
   for (const auto& c : cases) {
     const std::string root = c.root;
-    dir.Write(root + "/A/A.vbp", Project("Form=frmMain.frm\r\n"));
-    dir.Write(root + "/A/frmMain.frm", kForm);
+    dir.Write(root + "/A/A.vbp", CommandProject("Form=frmMain.frm\r\n"));
+    dir.Write(root + "/A/frmMain.frm", kCommandForm);
     dir.Write(root + "/B/B.vbp",
-              Project("Form=frmMain.frm\r\nForm=frmOther.frm\r\n"));
-    dir.Write(root + "/B/frmMain.frm", kForm);
-    if (c.held) dir.Write(root + "/B/frmOther.frm", kForm);
-    dir.Write(root + "/C/C.vbp", Project(""));
+              CommandProject("Form=frmMain.frm\r\nForm=frmOther.frm\r\n"));
+    dir.Write(root + "/B/frmMain.frm", kCommandForm);
+    if (c.held) dir.Write(root + "/B/frmOther.frm", kCommandForm);
+    dir.Write(root + "/C/C.vbp", CommandProject(""));
 #ifdef _WIN32
     const HANDLE held =
         c.held

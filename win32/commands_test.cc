@@ -8,28 +8,12 @@
 
 #include "engine/form1description.h"
 #include "engine/paths.h"
+#include "engine/testkit/sampletrees.h"
 #include "win32/form1.h"
 #include "win32/testkit/scripteddialogs.h"
 #include "win32/testkit/windowtest.h"
 
 namespace {
-
-const char kV8Reference[] =
-    "Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0; tbln8.ocx\r\n";
-
-std::string Project(const std::string& entries) {
-  return "Type=Exe\r\n" + std::string(kV8Reference) + entries +
-         "Startup=\"frmMain\"\r\n";
-}
-
-const char kForm[] =
-    "VERSION 5.00\r\n"
-    "Object = \"{5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0\"; "
-    "\"tbln8.ocx\"\r\n"
-    "Begin VB.Form frmMain \r\n"
-    "   Begin Tabulon80.Grid grd\r\n"
-    "   End\r\n"
-    "End\r\n";
 
 class CommandsTest : public WindowTest {
  protected:
@@ -178,11 +162,11 @@ TEST_F(CommandsTest, OpenFileDialogIsMadeFromTheDescription) {
 // what it is told.
 TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
   tmp_.Write("Orders/Orders.vbp",
-             Project("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
-                     "UserControl=ucTotals.ctl\r\n"));
-  tmp_.Write("Orders/frmMain.frm", kForm);
-  tmp_.Write("Orders/Forms/frmOrders.frm", kForm);
-  tmp_.Write("Orders/ucTotals.ctl", kForm);
+             CommandProject("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
+                            "UserControl=ucTotals.ctl\r\n"));
+  tmp_.Write("Orders/frmMain.frm", kCommandForm);
+  tmp_.Write("Orders/Forms/frmOrders.frm", kCommandForm);
+  tmp_.Write("Orders/ucTotals.ctl", kCommandForm);
   ScriptedDialogs dlg;
   dlg.files = {{tmp_ / "Orders/Orders.vbp"}};
   dlg.answers = {IDOK, IDOK};
@@ -236,10 +220,11 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
 }
 
 TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
-  tmp_.Write("Batch/Accounts/Accounts.vbp", Project("Form=frmMain.frm\r\n"));
-  tmp_.Write("Batch/Accounts/frmMain.frm", kForm);
-  tmp_.Write("Batch/Orders/Orders.vbp", Project("Form=frmMain.frm\r\n"));
-  tmp_.Write("Batch/Orders/frmMain.frm", kForm);
+  tmp_.Write("Batch/Accounts/Accounts.vbp",
+             CommandProject("Form=frmMain.frm\r\n"));
+  tmp_.Write("Batch/Accounts/frmMain.frm", kCommandForm);
+  tmp_.Write("Batch/Orders/Orders.vbp", CommandProject("Form=frmMain.frm\r\n"));
+  tmp_.Write("Batch/Orders/frmMain.frm", kCommandForm);
   ScriptedDialogs dlg;
   dlg.answers = {IDOK};
   Form1 form(dlg, DefaultFileSystem());
@@ -268,10 +253,12 @@ TEST_F(CommandsTest, BatchConvertsEveryProjectOneLevelDown) {
 // Each restore once through the menu: a batch converted, one project of it
 // restored on its own, then the rest of the folder.
 TEST_F(CommandsTest, MenuRestoresAProjectThenTheFolder) {
-  tmp_.Write("Batch/Accounts/Accounts.vbp", Project("Form=frmMain.frm\r\n"));
-  tmp_.Write("Batch/Accounts/frmMain.frm", kForm);
-  tmp_.Write("Batch/Orders/Orders.vbp", Project("UserControl=ucBox.ctl\r\n"));
-  tmp_.Write("Batch/Orders/ucBox.ctl", kForm);
+  tmp_.Write("Batch/Accounts/Accounts.vbp",
+             CommandProject("Form=frmMain.frm\r\n"));
+  tmp_.Write("Batch/Accounts/frmMain.frm", kCommandForm);
+  tmp_.Write("Batch/Orders/Orders.vbp",
+             CommandProject("UserControl=ucBox.ctl\r\n"));
+  tmp_.Write("Batch/Orders/ucBox.ctl", kCommandForm);
   const auto before = Tree();
   ScriptedDialogs dlg;
   dlg.files = {{tmp_ / "Batch/Accounts/Accounts.vbp"}};

@@ -78,3 +78,18 @@ Tree SampleBatch(size_t form_bytes) {
       {"LinkToA", Link("A")},
   };
 }
+
+std::string CommandProject(const std::string& entries) {
+  return "Type=Exe\r\n"
+         "Object={5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0; tbln8.ocx\r\n" +
+         entries + "Startup=\"frmMain\"\r\n";
+}
+
+const char kCommandForm[] =
+    "VERSION 5.00\r\n"
+    "Object = \"{5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0\"; "
+    "\"tbln8.ocx\"\r\n"
+    "Begin VB.Form frmMain \r\n"
+    "   Begin Tabulon80.Grid grd\r\n"
+    "   End\r\n"
+    "End\r\n";

@@ -2,6 +2,7 @@
 #define ENGINE_TESTKIT_SAMPLETREES_H_
 
 #include <cstddef>
+#include <string>
 
 #include "engine/testkit/treecheck.h"
 
@@ -18,5 +19,11 @@ Tree SampleProject();
 // one of the project folders. form_bytes pads each form's code to about that
 // size, for runs that last long enough to be killed half way.
 Tree SampleBatch(size_t form_bytes = 0);
+
+// The smallest project and form the commands convert: a project file with
+// the version 8 reference and the given entries ("Form=a.frm\r\n"), and a
+// form holding one grid.
+std::string CommandProject(const std::string& entries);
+extern const char kCommandForm[];
 
 #endif  // ENGINE_TESTKIT_SAMPLETREES_H_
