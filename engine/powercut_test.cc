@@ -121,17 +121,8 @@ DiskModel::Disk ConvertAgain(const Command& command,
   const stdfs::path cwd = stdfs::current_path();
   ++result.reruns;
   host.answers = {true};
-  RestorePlan plan;
   try {
-    if (command.restore && command.batch) {
-      RestoreBatch(root, kTables, host, fs);
-    } else if (command.restore) {
-      RestoreProject(root + "/Demo/Demo.vbp", kTables, host, fs, plan);
-    } else if (command.batch) {
-      ConvertBatch(root, kTables, host, fs);
-    } else {
-      ConvertProject(root + "/Demo/Demo.vbp", false, kTables, host, fs);
-    }
+    RunOnSample(root, command.restore, command.batch, kTables, host, fs);
   } catch (const stdfs::filesystem_error& e) {
     if (e.code() == CutFileError()) {
       ++result.stopped;
@@ -228,11 +219,7 @@ TEST_P(PowerCut, NoOriginalIsLostAtAnyCutNorByConvertingAgain) {
     JournalingFileSystem fs(dir.path());
     fs.no_links = no_links;
     RecordingHost host;
-    if (batch) {
-      ConvertBatch(dir.path(), kTables, host, fs);
-    } else {
-      ConvertProject(dir / "Demo/Demo.vbp", false, kTables, host, fs);
-    }
+    RunOnSample(dir.path(), false, batch, kTables, host, fs);
     const Command again{Normal(dir.path()), batch, no_links};
     const Cuts cuts = CutEverywhere(fs.model(), originals, &again);
     std::printf(
@@ -278,20 +265,11 @@ TEST_P(PowerCut, NoOriginalIsLostByARestoreAndASecondFinishesIt) {
     FaultyFileSystem converting;
     converting.no_links = no_links;
     RecordingHost host;
-    if (batch) {
-      ConvertBatch(dir.path(), kTables, host, converting);
-    } else {
-      ConvertProject(dir / "Demo/Demo.vbp", false, kTables, host, converting);
-    }
+    RunOnSample(dir.path(), false, batch, kTables, host, converting);
     host.answers = {true};
     JournalingFileSystem fs(dir.path());
     fs.no_links = no_links;
-    RestorePlan plan;
-    if (batch) {
-      RestoreBatch(dir.path(), kTables, host, fs);
-    } else {
-      RestoreProject(dir / "Demo/Demo.vbp", kTables, host, fs, plan);
-    }
+    RunOnSample(dir.path(), true, batch, kTables, host, fs);
     const Cuts cuts = CutEverywhere(fs.model(), originals, &again);
     std::printf(
         "restore of a %s%s: %zu cuts, %zu disks, %zu originals lost; "

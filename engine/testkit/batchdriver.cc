@@ -24,3 +24,18 @@ uint64_t RestoreBatch(const std::string& folder, const Tables& tables,
   return RestoreSubfolderProjects(dir, files, tables, host, fs, projects)
       .value_or(0);
 }
+
+void RunOnSample(const std::string& root, bool restore, bool batch,
+                 const Tables& tables, ConversionHost& host, FileSystem& fs) {
+  const std::string project = root + "/Demo/Demo.vbp";
+  if (restore && batch) {
+    RestoreBatch(root, tables, host, fs);
+  } else if (restore) {
+    RestorePlan plan;
+    RestoreProject(project, tables, host, fs, plan);
+  } else if (batch) {
+    ConvertBatch(root, tables, host, fs);
+  } else {
+    ConvertProject(project, false, tables, host, fs);
+  }
+}

@@ -23,4 +23,10 @@ uint64_t ConvertBatch(const std::string& folder, const Tables& tables,
 uint64_t RestoreBatch(const std::string& folder, const Tables& tables,
                       ConversionHost& host, FileSystem& fs);
 
+// What the robustness suites run over a sample tree below root: the
+// project root/Demo/Demo.vbp, or the batch over root; converted without
+// questions, or restored as host answers. Throws as the command does.
+void RunOnSample(const std::string& root, bool restore, bool batch,
+                 const Tables& tables, ConversionHost& host, FileSystem& fs);
+
 #endif  // ENGINE_TESTKIT_BATCHDRIVER_H_
