@@ -103,7 +103,7 @@ void PlanListed(RestoreFile& f, ListedNames& listed, Restoration& r,
   f.names = NamesOf(r.fs, found.path, found.link);
   f.status = found.status;
   if (f.status.kind == Kind::kMissing) return PlanMissing(f, listed);
-  f.reached = ReachedPath(r.fs, f.names);
+  f.reached = listed.Reached(found);
   if (!reached.insert(f.reached).second || r.counted.count(f.reached) != 0) {
     f.action = RestoreAction::kRepeat;
     return;
@@ -185,8 +185,7 @@ void NoteListedBy(const std::string& q, const std::string& text,
     try {
       const ListedPath found = listed.Resolve(fn);
       if (found.status.kind == Kind::kMissing) continue;
-      const ReplacementNames names = NamesOf(r.fs, found.path, found.link);
-      by.emplace(ReachedPath(r.fs, names), SplitPath(q).name);
+      by.emplace(listed.Reached(found), SplitPath(q).name);
     } catch (const std::filesystem::filesystem_error& e) {
       // What q lists and is not there can be no file of this project.
       if (e.code() != std::errc::no_such_file_or_directory) throw;
