@@ -11,8 +11,16 @@ constexpr std::string_view kBlockOpen = "Begin ";
 constexpr std::string_view kSectionOpen = "BeginProperty ";
 constexpr std::string_view kBlockClose = "End";
 
+// The first byte after the indent, case folded. Only a line whose first word
+// starts with a B or an E can open or close a block, and most lines of a
+// form set a property or hold code: this tells them without trimming them.
+char Lead(std::string_view s) {
+  s = TrimLeadingSpaces(s);
+  return s.empty() ? ' ' : FoldCase(s.front());
+}
+
 bool OpensBlock(std::string_view s) {
-  return StartsWithIgnoreCase(TrimSpaces(s), kBlockOpen);
+  return Lead(s) == 'b' && StartsWithIgnoreCase(TrimSpaces(s), kBlockOpen);
 }
 
 // Up to and including the first full stop, or all of s.
@@ -84,6 +92,11 @@ void FormLines::ConvertOutside(std::string_view line, TargetWriter& out) {
 // A table may change the line, so what it starts with is judged again
 // after each.
 void FormLines::ConvertInside(std::string_view line, TargetWriter& out) {
+  const char lead = Lead(line);
+  if (lead != 'b' && lead != 'e') {
+    Write(line, out, false, false);
+    return;
+  }
   bool changed = false;
   std::string_view trimmed = TrimSpaces(line);
   if (StartsWithIgnoreCase(trimmed, kSectionOpen)) {

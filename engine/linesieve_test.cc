@@ -21,6 +21,9 @@ TEST(LineSieve, PassesEveryLineThatHoldsOneOfItsTexts) {
   EXPECT_FALSE(sieve.MayHold(""));
   EXPECT_TRUE(sieve.MayHold("Dim g As TABULON80.Grid"));
   EXPECT_TRUE(sieve.MayHold(tables.FormTable[1].find));
+  // A digit alone is no mark: code is full of them.
+  EXPECT_FALSE(sieve.MayHold("x = 8 + 18 * 0.8"));
+  EXPECT_TRUE(sieve.MayHold("x = 8 + 180"));
   // Lines made of the texts' own bytes, in every case: wherever a text
   // occurs the sieve lets the line through.
   std::mt19937 random(3);
