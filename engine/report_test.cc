@@ -170,8 +170,9 @@ TEST(FormChanges, CountsTheLinesThatDiffer) {
     FileReport done;
     LineWatch watch(done, false, nullptr);
     const ReplacementNames names = NamesOf(fs, dir / "f.frm");
-    NewFile out = CreateNewFile(fs, names);
-    WriteConversion(out, names.target, plan.ends, kTables, fs, &watch);
+    InputFile source(fs, names.target);
+    NewFile out = CreateNewFile(fs, names, source.Status());
+    WriteConversion(out, source, plan.ends, kTables, &watch);
     PutInPlace(fs, names, out);
     EXPECT_EQ(c.changed, done.changed_lines) << c.what;
     // The plain count, line by line, of what was written against the backup.
