@@ -29,10 +29,10 @@ int Commonness(char c) {
 size_t RareByteOf(std::string_view text) {
   size_t best = std::string_view::npos;
   int commonness = 3;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (Commonness(text[i]) < commonness) {
+  for (size_t i = 0; i < text.size() && commonness > 1; ++i) {
+    if (const int c = Commonness(text[i]); c < commonness) {
       best = i;
-      commonness = Commonness(text[i]);
+      commonness = c;
     }
   }
   return best;
