@@ -80,8 +80,9 @@ Rewrite RewriteAsPlanned(const PlannedFile& file, Conversion& c,
                          FileReport& done) {
   InputFile source(c.fs, file.names.target);
   const FileSystem::Status original = source.Status();
-  if (c.written.Has(original)) return Rewrite::kRepeat;
+  // Made before a repeat is told: making it clears what a killed run left.
   NewFile out = CreateNewFile(c.fs, file.names, original);
+  if (c.written.Has(original)) return Rewrite::kRepeat;
   FileReport found;
   std::optional<LineWatch> watch;
   if (c.left != nullptr) watch.emplace(found, false, c.left);
