@@ -64,6 +64,18 @@ std::error_code RestoreChangedError() {
                          ConversionCategory());
 }
 
+namespace {
+
+FileSystem::Status StatusOf(FileSystem& fs, int fd, const std::string& path) {
+  FileSystem::Status status;
+  if (std::error_code err = fs.StatOpen(fd, &status)) {
+    ThrowFileError("stat", path, err);
+  }
+  return status;
+}
+
+}  // namespace
+
 InputFile::InputFile(FileSystem& fs, const std::string& path)
     : fs_(fs), path_(path) {
   if (std::error_code err = fs_.OpenRead(path_, &fd_)) {
@@ -82,6 +94,8 @@ size_t InputFile::Read(char* buf, size_t n) {
   }
   return got;
 }
+
+FileSystem::Status InputFile::Status() { return StatusOf(fs_, fd_, path_); }
 
 void InputFile::Close() {
   const int fd = fd_;
@@ -121,13 +135,7 @@ void OutputFile::TakeMetadataOf(const std::string& from,
   }
 }
 
-FileSystem::Status OutputFile::Status() {
-  FileSystem::Status status;
-  if (std::error_code err = fs_.StatOpen(fd_, &status)) {
-    ThrowFileError("stat", path_, err);
-  }
-  return status;
-}
+FileSystem::Status OutputFile::Status() { return StatusOf(fs_, fd_, path_); }
 
 void OutputFile::Sync() {
   if (std::error_code err = fs_.SyncFile(fd_)) {

@@ -37,6 +37,7 @@ class InputFile {
   ~InputFile();  // closes quietly if Close was not reached
 
   size_t Read(char* buf, size_t n);
+  FileSystem::Status Status();  // of the file opened, as it is now
   void Close();
 
  private:

@@ -11,8 +11,16 @@ constexpr std::string_view kBlockOpen = "Begin ";
 constexpr std::string_view kSectionOpen = "BeginProperty ";
 constexpr std::string_view kBlockClose = "End";
 
+// The first byte after the indent, case folded. Only a line whose first word
+// starts with a B or an E can open or close a block, and most lines of a
+// form set a property or hold code: this tells them without trimming them.
+char Lead(std::string_view s) {
+  s = TrimLeadingSpaces(s);
+  return s.empty() ? ' ' : FoldCase(s.front());
+}
+
 bool OpensBlock(std::string_view s) {
-  return StartsWithIgnoreCase(TrimSpaces(s), kBlockOpen);
+  return Lead(s) == 'b' && StartsWithIgnoreCase(TrimSpaces(s), kBlockOpen);
 }
 
 // Up to and including the first full stop, or all of s.
@@ -21,12 +29,21 @@ std::string_view LibraryPart(std::string_view s) {
   return dot == std::string_view::npos ? s : s.substr(0, dot + 1);
 }
 
-std::vector<std::string_view> OutsideTexts(const Tables& tables) {
+// The texts of the tables that apply outside the blocks, and those the
+// watch looks for there: a line that holds none of them goes out as it
+// came in, and the watch need not look at it.
+std::vector<std::string_view> OutsideTexts(const Tables& tables,
+                                           const LineWatch* watch) {
   std::vector<std::string_view> texts;
   for (const ReplacementRow& row : tables.FormTable) texts.push_back(row.find);
   for (const ReplacementRow& row : tables.ClassTable) {
     texts.push_back(row.find);
     texts.push_back(LibraryPart(row.find));
+  }
+  if (watch != nullptr && watch->left() != nullptr) {
+    for (const std::string_view text : watch->left()->Texts()) {
+      texts.push_back(text);
+    }
   }
   return texts;
 }
@@ -34,7 +51,7 @@ std::vector<std::string_view> OutsideTexts(const Tables& tables) {
 }  // namespace
 
 FormLines::FormLines(const Tables& tables, LineWatch* watch)
-    : tables_(tables), watch_(watch), sieve_(OutsideTexts(tables)) {}
+    : tables_(tables), watch_(watch), sieve_(OutsideTexts(tables, watch)) {}
 
 void FormLines::Convert(std::string_view line, TargetWriter& out) {
   if (watch_ != nullptr) watch_->Read(line);
@@ -59,14 +76,14 @@ void FormLines::OpenBlock(std::string_view line, TargetWriter& out) {
   Write(s, out, changed, false);
 }
 
-// A line the sieve lets pass holds none of the tables' texts: no row would
-// change it.
+// A line the sieve stops holds none of the tables' texts, so no row would
+// change it, nor any text the watch looks for.
 void FormLines::ConvertOutside(std::string_view line, TargetWriter& out) {
   if (!sieve_.MayHold(line)) {
     if (OpensBlock(line)) {
       OpenBlock(line, out);
     } else {
-      Write(line, out, false, true);
+      Write(line, out, false, false);
     }
     return;
   }
@@ -84,6 +101,11 @@ void FormLines::ConvertOutside(std::string_view line, TargetWriter& out) {
 // A table may change the line, so what it starts with is judged again
 // after each.
 void FormLines::ConvertInside(std::string_view line, TargetWriter& out) {
+  const char lead = Lead(line);
+  if (lead != 'b' && lead != 'e') {
+    Write(line, out, false, false);
+    return;
+  }
   bool changed = false;
   std::string_view trimmed = TrimSpaces(line);
   if (StartsWithIgnoreCase(trimmed, kSectionOpen)) {

@@ -38,7 +38,7 @@ class FormLines {
 
   const Tables& tables_;
   LineWatch* watch_;
-  LineSieve sieve_;  // the texts of the tables that apply outside the blocks
+  LineSieve sieve_;  // the texts looked for outside the blocks
   size_t depth_ = 0;
   std::string s_;
 };

@@ -341,12 +341,10 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
   return plan;
 }
 
-FormPlan WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
-                         const Tables& tables, FileSystem& fs,
-                         LineWatch* watch) {
+FormPlan WriteConversion(NewFile& file, InputFile& source, LineEnds ends,
+                         const Tables& tables, LineWatch* watch) {
   TextScan scan = MarksScan(tables);
   WriteNewFile(file, [&](OutputFile& target, const FileSystem::Status&) {
-    InputFile source(fs, path);
     const auto refill = [&](char* buf, size_t n) {
       const size_t got = source.Read(buf, n);
       scan.Feed(std::string_view(buf, got));

@@ -34,14 +34,13 @@ FormPlan PlanForm(const std::string& path, const FileSystem::Status& status,
                   const FileSystem::Status& backup, const Tables& tables,
                   FileSystem& fs, FileReport* changes = nullptr);
 
-// Writes the conversion of the file at path, its lines ending as ends says,
-// into file, its new file, and returns what that reading found of the file
-// by its own texts and line ends (not by its backup). The original is read
-// under its own name while the new file is written: it keeps that name
-// until the new file is complete. A watch, when given, learns of every line.
-FormPlan WriteConversion(NewFile& file, const std::string& path, LineEnds ends,
-                         const Tables& tables, FileSystem& fs,
-                         LineWatch* watch = nullptr);
+// Writes the conversion of source, read to its end and closed, its lines
+// ending as ends says, into file, its new file, and returns what that
+// reading found of the file by its own texts and line ends (not by its
+// backup). The original keeps its name until the new file is complete. A
+// watch, when given, learns of every line.
+FormPlan WriteConversion(NewFile& file, InputFile& source, LineEnds ends,
+                         const Tables& tables, LineWatch* watch = nullptr);
 
 // How a file's bytes stand to what a conversion writes for it.
 enum class Likeness {

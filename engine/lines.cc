@@ -89,7 +89,9 @@ void TargetWriter::WriteLine(std::string_view s) {
   }
   std::memcpy(buf_.get() + len_, s.data(), s.size());
   len_ += s.size();
-  for (const char c : terminator_) buf_[len_++] = c;
+  // Every line ends in an LF, after a CR where lines end in CR LF.
+  if (terminator_.size() == 2) buf_[len_++] = '\r';
+  buf_[len_++] = '\n';
 }
 
 void TargetWriter::Flush() {

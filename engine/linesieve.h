@@ -10,8 +10,9 @@
 // the tables look for, and one pass over a line for a byte or two costs
 // less than a search per text. Each text gives one byte that is no letter
 // (every match holds that very byte, whatever its letters' case), the one
-// least common in ordinary lines; a line without any of those bytes holds
-// none of the texts.
+// least common in ordinary lines, and with it the byte after it where that
+// is no letter either: a digit alone is common in code, "80" much less so.
+// A line that holds none of those marks holds none of the texts.
 class LineSieve {
  public:
   LineSieve() = default;  // no texts: no line may hold one
@@ -21,7 +22,14 @@ class LineSieve {
   bool MayHold(std::string_view line) const;
 
  private:
-  std::string bytes_;
+  // A byte, and the bytes that may follow it in a mark; any: a text's mark
+  // is the byte alone.
+  struct Mark {
+    char byte;
+    bool any = false;
+    std::string next;
+  };
+  std::vector<Mark> marks_;
   bool every_line_ = false;  // a text of letters and spaces only
 };
 

@@ -21,6 +21,18 @@ TEST(LineSieve, PassesEveryLineThatHoldsOneOfItsTexts) {
   EXPECT_FALSE(sieve.MayHold(""));
   EXPECT_TRUE(sieve.MayHold("Dim g As TABULON80.Grid"));
   EXPECT_TRUE(sieve.MayHold(tables.FormTable[1].find));
+  // A digit alone is no mark: code is full of them.
+  EXPECT_FALSE(sieve.MayHold("x = 8 + 18 * 0.8"));
+  // Each text in either letter case, a letter after its rare byte included.
+  for (const std::string_view text : texts) {
+    std::string lower(text), upper(text);
+    for (char& c : lower) c = FoldCase(c);
+    for (char& c : upper) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    EXPECT_TRUE(sieve.MayHold(lower)) << lower;
+    EXPECT_TRUE(sieve.MayHold(upper)) << upper;
+  }
   // Lines made of the texts' own bytes, in every case: wherever a text
   // occurs the sieve lets the line through.
   std::mt19937 random(3);

@@ -78,15 +78,17 @@ enum class Rewrite { kDone, kRepeat, kChanged };
 // since the plan (reached by a name the list gave back) is a repeat.
 Rewrite RewriteAsPlanned(const PlannedFile& file, Conversion& c,
                          FileReport& done) {
-  NewFile out = CreateNewFile(c.fs, file.names);
-  if (c.written.Has(out.original)) return Rewrite::kRepeat;
+  InputFile source(c.fs, file.names.target);
+  const FileSystem::Status original = source.Status();
+  // Made before a repeat is told: making it clears what a killed run left.
+  NewFile out = CreateNewFile(c.fs, file.names, original);
+  if (c.written.Has(original)) return Rewrite::kRepeat;
   FileReport found;
   std::optional<LineWatch> watch;
   if (c.left != nullptr) watch.emplace(found, false, c.left);
-  const FormPlan read =
-      WriteConversion(out, file.names.target, file.ends, c.tables, c.fs,
-                      watch ? &*watch : nullptr);
-  if (!Unchanged(out.original, file.read) || !read.convert ||
+  const FormPlan read = WriteConversion(out, source, file.ends, c.tables,
+                                        watch ? &*watch : nullptr);
+  if (!Unchanged(original, file.read) || !read.convert ||
       read.ends != file.ends) {
     return Rewrite::kChanged;
   }

@@ -104,6 +104,10 @@ using WriteNew =
 // Creates the new file for names.target, with what it keeps of the
 // original.
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names);
+// The same where the original is open for reading and original is its
+// status, taken from the open file: the very file that will be read.
+NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names,
+                      const FileSystem::Status& original);
 // Puts into it what write puts there; write learns the status of the
 // original as it was when the file was made.
 void WriteNewFile(NewFile& file, const WriteNew& write);

@@ -91,6 +91,8 @@ class LineWatch {
     ++line_;
     if (samples_ && report_.samples.size() < kSamplesPerFile) KeepBefore(s);
   }
+  // Where lines are looked for what is left, if anywhere.
+  const Version8Finder* left() const { return left_; }
   // may_name: the line lies outside the control blocks and may hold one of
   // the texts left to look for.
   void Wrote(std::string_view s, bool changed, bool may_name) {

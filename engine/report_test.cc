@@ -50,7 +50,8 @@ class ReportTest : public ::testing::Test {
                   "      Caption = \"Tabulon80 rows\"\r\n"
                   "   End\r\nEnd\r\n"
                   "Dim g As Tabulon80.Grid\r\n"
-                  "Private Sub Form_Load()\r\nEnd Sub\r\n");
+                  "Private Sub Form_Load()\r\n"
+                  "    ' loads tblx8.ocx\r\nEnd Sub\r\n");
     dir.Write("Demo/frmDone.frm",
               "Begin VB.Form frmDone\r\n   Begin Tabulon80c.Grid grd\r\n"
               "   End\r\nEnd\r\n");
@@ -97,7 +98,7 @@ TEST_F(ReportTest, ConfirmationShowsThePlanAndCompletionWhatIsLeft) {
                         "frmDone.frm: already converted\n"
                         "FRMMAIN.frm: listed again, converted once\n"
                         "\n"
-                        "Left for you to fix: 6 lines that still name "
+                        "Left for you to fix: 7 lines that still name "
                         "version 8:\n"
                         "Demo.vbp, line 2: Reference=*\\G{") +
                 kGuid8 +
@@ -105,6 +106,7 @@ TEST_F(ReportTest, ConfirmationShowsThePlanAndCompletionWhatIsLeft) {
                 "frmMain.frm, line 3: Object=\"{" +
                 kGuid8 +
                 "}#8.0#0\";\"tbln8.ocx\"\n"
+                "frmMain.frm, line 11:     ' loads tblx8.ocx\n"
                 "modMain.bas, line 2: Public g As TABULON80.Grid\n"
                 "modMain.bas, line 4: ' see tblx8.ocx\n"
                 "clsGrid.cls, line 1: Private m As Tabulex80.Grid\n"
@@ -170,8 +172,9 @@ TEST(FormChanges, CountsTheLinesThatDiffer) {
     FileReport done;
     LineWatch watch(done, false, nullptr);
     const ReplacementNames names = NamesOf(fs, dir / "f.frm");
-    NewFile out = CreateNewFile(fs, names);
-    WriteConversion(out, names.target, plan.ends, kTables, fs, &watch);
+    InputFile source(fs, names.target);
+    NewFile out = CreateNewFile(fs, names, source.Status());
+    WriteConversion(out, source, plan.ends, kTables, &watch);
     PutInPlace(fs, names, out);
     EXPECT_EQ(c.changed, done.changed_lines) << c.what;
     // The plain count, line by line, of what was written against the backup.

@@ -120,6 +120,15 @@ TEST(TrimSpaces, RemovesSpacesButNotTabs) {
   EXPECT_EQ("End", TrimSpaces("   End  "));
   EXPECT_EQ("\tEnd", TrimSpaces(" \tEnd"));
   EXPECT_EQ("", TrimSpaces("    "));
+  // Every indent up to past two words of spaces, before a byte that only
+  // differs from a space in one bit, and before nothing.
+  for (size_t indent = 0; indent < 20; ++indent) {
+    for (const std::string_view rest : {"!", "\x20\x20", "0 x", "\xa0"}) {
+      const std::string line = std::string(indent, ' ') + std::string(rest);
+      const std::string_view lead = TrimLeadingSpaces(line);
+      EXPECT_EQ(rest.front() == ' ' ? "" : rest, lead) << indent;
+    }
+  }
 }
 
 }  // namespace

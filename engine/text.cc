@@ -1,6 +1,8 @@
 #include "engine/text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -45,13 +47,27 @@ bool LessIgnoreCase(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-std::string_view TrimSpaces(std::string_view s) {
-  // Properties are indented by up to a few dozen spaces: eight at a time.
-  constexpr std::string_view kEight = "        ";
-  while (s.size() >= kEight.size() && s.substr(0, kEight.size()) == kEight) {
-    s.remove_prefix(kEight.size());
+std::string_view TrimLeadingSpaces(std::string_view s) {
+  // Properties are indented by up to a few dozen spaces: eight at a time,
+  // the first other byte found by its place in the word.
+  constexpr uint64_t kSpaces = 0x2020202020202020;
+  uint64_t word;
+  while (s.size() >= sizeof word) {
+    std::memcpy(&word, s.data(), sizeof word);
+    if (const uint64_t other = word ^ kSpaces; other != 0) {
+      const int bits = std::endian::native == std::endian::little
+                           ? std::countr_zero(other)
+                           : std::countl_zero(other);
+      return s.substr(static_cast<size_t>(bits) / 8);
+    }
+    s.remove_prefix(sizeof word);
   }
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return s;
+}
+
+std::string_view TrimSpaces(std::string_view s) {
+  s = TrimLeadingSpaces(s);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
 }

@@ -43,5 +43,7 @@ std::string_view TakeLine(std::string_view& text);
 
 // s without leading and trailing spaces; tabs are kept.
 std::string_view TrimSpaces(std::string_view s);
+// s without its leading spaces.
+std::string_view TrimLeadingSpaces(std::string_view s);
 
 #endif  // ENGINE_TEXT_H_

@@ -37,11 +37,13 @@ void Version8Finder::Add(std::string find, std::string unless) {
   texts_.push_back({std::move(find), std::move(unless)});
 }
 
-void Version8Finder::Sieve() {
+std::vector<std::string_view> Version8Finder::Texts() const {
   std::vector<std::string_view> finds;
   for (const Text& text : texts_) finds.push_back(text.find);
-  sieve_ = LineSieve(finds);
+  return finds;
 }
+
+void Version8Finder::Sieve() { sieve_ = LineSieve(Texts()); }
 
 size_t Version8Finder::Find(std::string_view s) const {
   if (!sieve_.MayHold(s)) return std::string_view::npos;

@@ -24,6 +24,8 @@ class Version8Finder {
 
   // Where in s the first of the texts starts, or npos.
   size_t Find(std::string_view s) const;
+  // The texts looked for.
+  std::vector<std::string_view> Texts() const;
 
  private:
   struct Text {

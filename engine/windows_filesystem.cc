@@ -487,6 +487,18 @@ class WindowsFileSystem : public FileSystem {
   std::error_code StatOf(const std::string& path, DWORD flags, Status* status) {
     *status = Status{};
     if (Unnamable(path)) return std::error_code();
+    // Most names a conversion asks after before writing are free (a backup,
+    // the temporary names): a query by name tells that without opening
+    // anything, where an open costs Windows a full open request. A name
+    // that is there, or that the query cannot tell about, is opened.
+    WIN32_FILE_ATTRIBUTE_DATA named;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &named)) {
+      const std::error_code err = LastError();
+      if (err == std::errc::no_such_file_or_directory ||
+          err == std::errc::not_a_directory) {
+        return std::error_code();
+      }
+    }
     const HANDLE h = ::CreateFileA(
         path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
