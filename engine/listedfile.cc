@@ -78,11 +78,14 @@ enum class Rewrite { kDone, kRepeat, kChanged };
 // since the plan (reached by a name the list gave back) is a repeat.
 Rewrite RewriteAsPlanned(const PlannedFile& file, Conversion& c,
                          FileReport& done) {
+  // What a killed run left goes before the original is opened: on Windows
+  // no name of a file open for reading can be removed, and a backup's
+  // temporary name is one of its names.
+  if (file.names.leftovers) RemoveLeftovers(c.fs, file.names);
   InputFile source(c.fs, file.names.target);
   const FileSystem::Status original = source.Status();
-  // Made before a repeat is told: making it clears what a killed run left.
-  NewFile out = CreateNewFile(c.fs, file.names, original);
   if (c.written.Has(original)) return Rewrite::kRepeat;
+  NewFile out = CreateNewFile(c.fs, file.names, original);
   FileReport found;
   std::optional<LineWatch> watch;
   if (c.left != nullptr) watch.emplace(found, false, c.left);

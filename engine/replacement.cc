@@ -192,14 +192,14 @@ void RemoveLeftovers(FileSystem& fs, const ReplacementNames& names) {
 }
 
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names) {
+  if (names.leftovers) RemoveLeftovers(fs, names);
   return CreateNewFile(fs, names, StatFile(fs, names.target));
 }
 
+// Anything that took a temporary name since the check is not ours: the new
+// file's creation and the backup's link refuse a name that is taken.
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names,
                       const FileSystem::Status& original) {
-  // Anything that took a temporary name since the check is not ours: the
-  // new file's creation and the backup's link refuse a name that is taken.
-  if (names.leftovers) RemoveLeftovers(fs, names);
   auto out =
       std::make_unique<OutputFile>(fs, names.new_temp, original.permissions);
   // Ours only once created: a name someone else took is left alone.

@@ -105,7 +105,9 @@ using WriteNew =
 // original.
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names);
 // The same where the original is open for reading and original is its
-// status, taken from the open file: the very file that will be read.
+// status, taken from the open file: the very file that will be read. What
+// a killed run left under the temporary names must be gone already
+// (RemoveLeftovers, before the original was opened).
 NewFile CreateNewFile(FileSystem& fs, const ReplacementNames& names,
                       const FileSystem::Status& original);
 // Puts into it what write puts there; write learns the status of the
