@@ -48,8 +48,9 @@ LineSieve::LineSieve(const std::vector<std::string_view>& texts) {
     }
     auto mark = std::find_if(marks_.begin(), marks_.end(),
                              [&](const Mark& m) { return m.byte == text[k]; });
-    if (mark == marks_.end())
+    if (mark == marks_.end()) {
       mark = marks_.insert(mark, Mark{text[k], false, {}});
+    }
     if (k + 1 < text.size() && !IsLetter(text[k + 1])) {
       mark->next.push_back(text[k + 1]);
     } else {
