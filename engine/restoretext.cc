@@ -213,16 +213,27 @@ std::string RestoredText(const std::string& name) {
   return "Project '" + name + "' has been restored from its backups.";
 }
 
-std::string RestorePlanDetails(const RestorePlan& plan) {
+namespace {
+
+// What stays converted, then heading and every file: what will be done, or
+// with done, what was.
+std::string FilesDetails(const RestorePlan& plan, const char* heading,
+                         bool done) {
   DetailsText out;
   if (AnyStaying(plan)) {
     out.Add("These files stay converted:");
     AddStaying(plan, kIndent, out);
     out.Add("");
   }
-  out.Add("What OK will do:");
-  AddFiles(plan, "", false, out);
+  out.Add(heading);
+  AddFiles(plan, "", done, out);
   return out.Text();
+}
+
+}  // namespace
+
+std::string RestorePlanDetails(const RestorePlan& plan) {
+  return FilesDetails(plan, "What OK will do:", false);
 }
 
 std::string NothingToRestoreDetails(const RestorePlan& plan) {
@@ -233,15 +244,7 @@ std::string NothingToRestoreDetails(const RestorePlan& plan) {
 }
 
 std::string RestoredDetails(const RestorePlan& plan) {
-  DetailsText out;
-  if (AnyStaying(plan)) {
-    out.Add("These files stay converted:");
-    AddStaying(plan, kIndent, out);
-    out.Add("");
-  }
-  out.Add("What was done:");
-  AddFiles(plan, "", true, out);
-  return out.Text();
+  return FilesDetails(plan, "What was done:", true);
 }
 
 std::string RestoreFailureDetails(const RestorePlan& plan) {
