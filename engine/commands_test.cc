@@ -111,12 +111,7 @@ TEST_F(CommandsTest, MenuDoesNothingWhileACommandRuns) {
 }
 
 TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
-  dir.Write("Orders/Orders.vbp",
-            CommandProject("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
-                           "UserControl=ucTotals.ctl\r\n"));
-  dir.Write("Orders/frmMain.frm", kCommandForm);
-  dir.Write("Orders/Forms/frmOrders.frm", kCommandForm);
-  dir.Write("Orders/ucTotals.ctl", kCommandForm);
+  WriteTree(dir.path(), CommandOrders());
   window.files = {{dir / "Orders/Orders.vbp", ""}};
   window.answers = {true, true};
   bool may_close = true;
@@ -160,9 +155,7 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
                           [](const std::string& call) {
                             return StartsWith(call, "Select");
                           }));
-  for (const char* rel :
-       {"Orders/Orders.vbp", "Orders/frmMain.frm", "Orders/Forms/frmOrders.frm",
-        "Orders/ucTotals.ctl"}) {
+  for (const auto& [rel, file] : CommandOrders()) {
     EXPECT_TRUE(Converted(rel)) << rel;
   }
   EXPECT_EQ(dir / "Orders", CurrentDir());

@@ -161,12 +161,7 @@ TEST_F(CommandsTest, OpenFileDialogIsMadeFromTheDescription) {
 // recording window; here, that the window gives it what it needs and shows
 // what it is told.
 TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
-  tmp_.Write("Orders/Orders.vbp",
-             CommandProject("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
-                            "UserControl=ucTotals.ctl\r\n"));
-  tmp_.Write("Orders/frmMain.frm", kCommandForm);
-  tmp_.Write("Orders/Forms/frmOrders.frm", kCommandForm);
-  tmp_.Write("Orders/ucTotals.ctl", kCommandForm);
+  WriteTree(tmp_.path(), CommandOrders());
   ScriptedDialogs dlg;
   dlg.files = {{tmp_ / "Orders/Orders.vbp"}};
   dlg.answers = {IDOK, IDOK};
@@ -206,9 +201,7 @@ TEST_F(CommandsTest, ProjectConvertsAfterConfirmation) {
                                       "ucTotals.ctl... OK"}),
             Progress(form));
   EXPECT_EQ(3, SendMessageA(form.lst, LB_GETCURSEL, 0, 0));
-  for (const char* rel :
-       {"Orders/Orders.vbp", "Orders/frmMain.frm", "Orders/Forms/frmOrders.frm",
-        "Orders/ucTotals.ctl"}) {
+  for (const auto& [rel, file] : CommandOrders()) {
     EXPECT_TRUE(Converted(rel)) << rel;
   }
   char cwd[MAX_PATH] = {};

@@ -85,6 +85,17 @@ std::string CommandProject(const std::string& entries) {
          entries + "Startup=\"frmMain\"\r\n";
 }
 
+Tree CommandOrders() {
+  return {
+      {"Orders/Orders.vbp",
+       File(CommandProject("Form=frmMain.frm\r\nForm=Forms\\frmOrders.frm\r\n"
+                           "UserControl=ucTotals.ctl\r\n"))},
+      {"Orders/frmMain.frm", File(kCommandForm)},
+      {"Orders/Forms/frmOrders.frm", File(kCommandForm)},
+      {"Orders/ucTotals.ctl", File(kCommandForm)},
+  };
+}
+
 const char kCommandForm[] =
     "VERSION 5.00\r\n"
     "Object = \"{5A1C3E90-7B24-4D6F-9E81-2C4B7A0D3F65}#8.0#0\"; "

@@ -26,4 +26,9 @@ Tree SampleBatch(size_t form_bytes = 0);
 std::string CommandProject(const std::string& entries);
 extern const char kCommandForm[];
 
+// Orders/Orders.vbp listing a form, a form in a subfolder and a user
+// control, each holding a grid: the project a command converts from the
+// click to its last box.
+Tree CommandOrders();
+
 #endif  // ENGINE_TESTKIT_SAMPLETREES_H_
